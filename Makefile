@@ -1,0 +1,64 @@
+# make run    build, then run setup.exe on the bundled sample application
+# make test   build and run every test (host, fuzz, Win32 under Wine)
+# make build  build everything
+# make setup PAYLOAD=DIR   a setup.exe carrying the files of DIR
+# make fuzz [FUZZ_SECONDS=600]   run the fuzzers for longer
+# B=DIR puts the build trees elsewhere (default: build).
+B ?= build
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
+SRC := $(CURDIR)
+
+.PHONY: all build deps host win32 fuzzbuild test run setup fuzz bench clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+$(B)/host/CMakeCache.txt: | deps
+	cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Release
+
+$(B)/fuzz/CMakeCache.txt: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(B)/fuzz -DKORVU_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(B)/win32/CMakeCache.txt: | deps
+	cmake -S . -B $(B)/win32 -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake \
+	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool
+
+host: deps $(B)/host/CMakeCache.txt
+	cmake --build $(B)/host -j $(JOBS)
+
+fuzzbuild: deps $(B)/fuzz/CMakeCache.txt
+	cmake --build $(B)/fuzz -j $(JOBS)
+
+win32: host $(B)/win32/CMakeCache.txt
+	cmake --build $(B)/win32 -j $(JOBS)
+
+build: host fuzzbuild win32
+
+# One ctest run over all three trees (the host tree includes the others),
+# so the run ends with one summary line.
+test: build
+	@printf 'subdirs("%s" "%s")\n' "$(abspath $(B))/fuzz" "$(abspath $(B))/win32" > $(B)/host/extra-tests.cmake
+	cd $(B)/host && ctest --output-on-failure -j 2 $(CTEST_ARGS)
+
+run: win32
+	./scripts/run-demo $(B)
+
+setup: host
+	@test -n "$(PAYLOAD)" || { echo "usage: make setup PAYLOAD=DIR" >&2; exit 2; }
+	cmake -S . -B $(B)/custom -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake \
+	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool \
+	      -DKORVU_PAYLOAD_DIR=$(abspath $(PAYLOAD))
+	cmake --build $(B)/custom -j $(JOBS) --target setup
+	@echo "built $(B)/custom/setup/setup.exe with the files of $(PAYLOAD)"
+
+fuzz: fuzzbuild
+	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)
+
+bench: host
+	$(B)/host/bench/korvu_bench
+
+clean:
+	rm -rf $(B)

@@ -1,0 +1,11 @@
+#include "setup.h"
+
+HINSTANCE g_hInstance;
+OSVERSIONINFOA g_osvi;
+char g_szIniFile[MAX_PATH];
+
+int IsNtBefore40(void)
+{
+    return g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           g_osvi.dwMajorVersion * 100 + g_osvi.dwMinorVersion < 400;
+}

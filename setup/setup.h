@@ -1,0 +1,53 @@
+// The setup shell: globals, the options record, and the routines the
+// other subsystems share (failure box, fonts, the sequence's dialogs).
+#pragma once
+#include <windows.h>
+
+#define WM_STARTCOPY (WM_USER + 1000)
+
+// Caption of every box and dialog, and the background window's title.
+#define SETUP_TITLE "Korvu ark 7.2 Setup"
+
+// The user's choices, carried from the setup dialog to the installation.
+// After Install, app_path always ends with a backslash.
+struct SetupOptions {
+    char app_path[MAX_PATH];
+    char data_path[MAX_PATH];
+    char config_path[MAX_PATH];
+    LONG data_path_edited;
+    LONG config_path_edited;
+    LONG upgrade;
+    LONG config_found;
+};
+
+extern HINSTANCE g_hInstance;
+extern OSVERSIONINFOA g_osvi;
+extern char g_szIniFile[MAX_PATH];
+
+// 1 on the NT family before version 4.0 (no shell folders, no browser).
+int IsNtBefore40(void);
+
+// report.cpp
+int ReportFailure(HWND owner, const char *message, const char *function,
+                  const char *call, int status);
+
+// options.cpp
+int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
+                          const char *key, char *value);
+void FillDefaultOptions(HWND owner, SetupOptions *options);
+
+// mainwin.cpp
+BOOL RegisterMainWindowClass(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance);
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic,
+                      BOOL underline, int weight, int width);
+void LoadBitmapAndPalette(UINT id, HBITMAP *bitmap, HPALETTE *palette);
+
+// finishdlg.cpp
+INT_PTR ShowFinishDialog(HINSTANCE instance, HWND owner);
+INT_PTR CALLBACK FinishDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// main.cpp
+INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
+HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
