@@ -111,10 +111,6 @@ def shadow(base, box, radius, offset, blur, color, alpha):
     base.paste(Image.new("RGB", base.size, color), (0, 0), m)
 
 
-def paste_masked(base, img, xy, mask):
-    base.paste(img, xy, mask)
-
-
 def rr_mask(size, radius):
     m = Image.new("L", size, 0)
     ImageDraw.Draw(m).rounded_rectangle((0, 0, size[0] - 1, size[1] - 1),
@@ -139,45 +135,53 @@ def shadowed_text(img, xy, txt, f, fill, shade, off=(1, 1), blur=1.2,
 
 
 # ---------------------------------------------------------------- the mark
-def draw_mark(size, tile=True, ss=SS):
-    """The Korvu mark: a blue tile with three rising ledger bars, the last
-    one gold, and a coin-like arc above. Returns an RGBA image of the
-    given final size (square), anti-aliased."""
+# Layouts of the mark on its own design grid: tile corner radius, the
+# baseline (x0, y0, x1, y1) and the three bars (x0, top, x1); the last bar is
+# gold. The 16 unit grid keeps every edge on a whole pixel at 16 x 16.
+MARK32 = dict(grid=32, r=6, base=(4, 25, 28, 27),
+              bars=[(5, 17, 11), (13, 12, 19), (21, 6, 27)], cap=2)
+MARK16 = dict(grid=16, r=3, base=(2, 12, 14, 13),
+              bars=[(3, 9, 5), (7, 6, 9), (11, 3, 13)], cap=0)
+
+
+def draw_mark(size, ss=SS, layout=None, big=False):
+    """The Korvu mark: a blue tile with three rising ledger bars on a
+    baseline, the last bar gold. Returns an RGBA image of the final size
+    (or of size*ss with big=True), anti-aliased."""
+    L = layout or MARK32
     n = size * ss
     im = Image.new("RGBA", (n, n), (0, 0, 0, 0))
-    u = n / 32.0  # design on a 32 unit grid
+    u = n / float(L["grid"])
 
     def R(x0, y0, x1, y1):
         return (x0 * u, y0 * u, x1 * u - 1, y1 * u - 1)
 
-    if tile:
-        grad = vgrad(n, n, (44, 122, 190), NAVY).convert("RGBA")
-        m = Image.new("L", (n, n), 0)
-        ImageDraw.Draw(m).rounded_rectangle(R(0, 0, 32, 32), 6 * u, fill=255)
-        im.paste(grad, (0, 0), m)
-        # top sheen
-        sh = Image.new("L", (n, n), 0)
-        ImageDraw.Draw(sh).rounded_rectangle(R(1, 1, 31, 15), 5 * u, fill=46)
-        im.paste(Image.new("RGBA", (n, n), (255, 255, 255, 255)), (0, 0),
-                 Image.composite(sh, Image.new("L", (n, n), 0), m))
-        # dark edge
-        ImageDraw.Draw(im).rounded_rectangle(R(0, 0, 32, 32), 6 * u,
-                                             outline=(8, 30, 60, 255),
-                                             width=max(1, int(u)))
+    g = L["grid"]
+    grad = vgrad(n, n, (44, 122, 190), NAVY).convert("RGBA")
+    m = Image.new("L", (n, n), 0)
+    ImageDraw.Draw(m).rounded_rectangle(R(0, 0, g, g), L["r"] * u, fill=255)
+    im.paste(grad, (0, 0), m)
+    # top sheen
+    sh = Image.new("L", (n, n), 0)
+    ImageDraw.Draw(sh).rounded_rectangle(R(1, 1, g - 1, g / 2 - 1),
+                                         (L["r"] - 1) * u, fill=46)
+    im.paste(Image.new("RGBA", (n, n), (255, 255, 255, 255)), (0, 0),
+             Image.composite(sh, Image.new("L", (n, n), 0), m))
+    # dark edge
+    ImageDraw.Draw(im).rounded_rectangle(R(0, 0, g, g), L["r"] * u,
+                                         outline=(8, 30, 60, 255),
+                                         width=max(1, int(u)))
     d = ImageDraw.Draw(im)
-    # baseline
-    d.rectangle(R(5, 25, 27, 27), fill=(255, 255, 255, 255))
-    # bars
-    d.rectangle(R(6, 17, 11, 25), fill=(170, 226, 236, 255))
-    d.rectangle(R(13, 12, 18, 25), fill=(255, 255, 255, 255))
-    d.rectangle(R(20, 7, 25, 25), fill=GOLD_L + (255,))
-    d.rectangle(R(20, 7, 25, 9), fill=(255, 240, 180, 255))
-    return im
-
-
-def draw_mark_small(size):
-    """Pixel-aligned mark for the icon (crisp at 32 and 16 px)."""
-    return draw_mark(size, tile=True, ss=8).resize((size, size), Image.BOX)
+    d.rectangle(R(*L["base"]), fill=(255, 255, 255, 255))
+    fills = [(170, 226, 236, 255), (255, 255, 255, 255), GOLD_L + (255,)]
+    for (x0, top, x1), c in zip(L["bars"], fills):
+        d.rectangle(R(x0, top, x1, L["base"][1]), fill=c)
+    if L["cap"]:
+        x0, top, x1 = L["bars"][-1]
+        d.rectangle(R(x0, top, x1, top + L["cap"]), fill=(255, 240, 180, 255))
+    if big:
+        return im
+    return im.resize((size, size), Image.BOX)
 
 
 # ---------------------------------------------------------------- bar chart
@@ -242,26 +246,29 @@ def ledger_page(w, h):
         d.line((0, y, W, y), fill=(168, 204, 226), width=s(0.8))
         y += row
     # columns: date | description | debit | credit
-    cols = [s(34), s(w - 86), s(w - 44)]
+    cols = [s(40), s(w - 86), s(w - 44)]
     for c in cols:
         d.line((c, 0, c, H), fill=(168, 204, 226), width=s(0.8))
-    d.line((s(30), 0, s(30), H), fill=(226, 130, 124), width=s(0.8))
-    d.line((s(32), 0, s(32), H), fill=(226, 130, 124), width=s(0.8))
+    d.line((s(36), 0, s(36), H), fill=(226, 130, 124), width=s(0.8))
+    d.line((s(38), 0, s(38), H), fill=(226, 130, 124), width=s(0.8))
     return im, head, row, cols
 
 
-def ledger_text(img, ox, oy, w, head, row, cols):
-    """Writes entries onto a ledger page at final resolution."""
+def ledger_text(img, w, head, row, cols):
+    """Writes entries onto a supersampled ledger page (the page is rotated
+    afterwards, so the text is drawn at 4x like the shapes)."""
     d = ImageDraw.Draw(img)
-    f = font(NARROW, 10)
-    fb = font(NARROW_B, 10)
-    hx = font(SANS_B, 8)
-    c0, c1, c2 = [c / SS for c in cols]
-    hy = oy + head / SS / 2 - 5
-    d.text((ox + 4, hy), "DATE", font=hx, fill=(50, 90, 110))
-    d.text((ox + c0 + 5, hy), "ACCOUNT", font=hx, fill=(50, 90, 110))
-    d.text((ox + c1 + 4, hy), "DEBIT", font=hx, fill=(50, 90, 110))
-    d.text((ox + c2 + 3, hy), "CREDIT", font=hx, fill=(50, 90, 110))
+    f = font(NARROW, 10 * SS)
+    fb = font(NARROW_B, 10 * SS)
+    hx = font(SANS_B, 8 * SS)
+    c0, c1, c2 = cols
+    W = s(w)
+    hy = head / 2 - s(5)
+    hc = (50, 90, 110)
+    d.text((s(8), hy), "DATE", font=hx, fill=hc)
+    d.text((c0 + s(5), hy), "ACCOUNT", font=hx, fill=hc)
+    d.text((c1 + s(4), hy), "DEBIT", font=hx, fill=hc)
+    d.text((c2 + s(3), hy), "CREDIT", font=hx, fill=hc)
     rows = [
         ("03/01", "Opening balance", "", "12,400.00"),
         ("03/04", "Office supplies", "186.40", ""),
@@ -273,20 +280,27 @@ def ledger_text(img, ox, oy, w, head, row, cols):
         ("03/26", "Utilities", "242.75", ""),
         ("03/29", "Sales receipts", "", "1,868.50"),
     ]
-    r = row / SS
-    y = oy + head / SS + 3
+    y = head + s(3)
     ink = (30, 56, 112)
+    red = (160, 40, 40)
     for dt, ac, de, cr in rows:
-        d.text((ox + 3, y), dt, font=f, fill=ink)
-        d.text((ox + c0 + 5, y), ac, font=f, fill=ink)
+        d.text((s(8), y), dt, font=f, fill=ink)
+        d.text((c0 + s(5), y), ac, font=f, fill=ink)
         if de:
-            d.text((ox + c2 - 4 - d.textlength(de, font=f), y), de, font=f,
-                   fill=(150, 40, 40))
+            d.text((c2 - s(4) - d.textlength(de, font=f), y), de, font=f,
+                   fill=red)
         if cr:
-            d.text((ox + w - 4 - d.textlength(cr, font=f), y), cr, font=f,
+            d.text((W - s(4) - d.textlength(cr, font=f), y), cr, font=f,
                    fill=ink)
-        y += r
-    return y
+        y += row
+    # balance with a double rule above it
+    for k in (0, 2):
+        d.line((c2 + s(3), y - s(1) + s(k), W - s(3), y - s(1) + s(k)),
+               fill=ink, width=s(0.7))
+    d.text((c0 + s(5), y + s(1)), "Balance", font=fb, fill=ink)
+    bal = "20,174.35"
+    d.text((W - s(4) - d.textlength(bal, font=fb), y + s(1)), bal, font=fb,
+           fill=ink)
 
 
 # ---------------------------------------------------------------- coins
@@ -364,7 +378,6 @@ def background():
     # header band
     hh = s(118)
     head = vgrad(pw, hh, (18, 56, 104), (30, 96, 150))
-    hd = ImageDraw.Draw(head)
     # faint rising curve in the header
     pts = []
     for i in range(0, 101):
@@ -394,8 +407,7 @@ def background():
     pd.rectangle((0, ph - fh - s(1), pw, ph - fh), fill=GOLD)
 
     # the mark in the header
-    mk = draw_mark(64)
-    mk_up = mk.resize((s(64), s(64)), Image.LANCZOS)
+    mk_up = draw_mark(64, big=True)
     msh = Image.new("L", panel.size, 0)
     msh.paste(mk_up.split()[3], (s(22) + s(2), s(27) + s(3)))
     msh = msh.filter(ImageFilter.GaussianBlur(s(2.5)))
@@ -410,13 +422,8 @@ def background():
     # ---- illustration: ledger page (tilted), chart card, coins
     lw, lh = 232, 208
     lp, lhead, lrow, lcols = ledger_page(lw, lh)
-    # text needs final resolution: render the page at 1x then upscale?
-    # Instead: downsample the page, write text, upscale for rotation.
-    small = down(lp, lw, lh)
-    ledger_text(small, 0, 0, lw, lhead, lrow, lcols)
-    # total line
-    sd = ImageDraw.Draw(small)
-    big = small.resize((s(lw), s(lh)), Image.BICUBIC)
+    ledger_text(lp, lw, lhead, lrow, lcols)
+    big = lp
     # a binding strip on the left
     bdg = ImageDraw.Draw(big)
     bdg.rectangle((0, 0, s(5), s(lh)), fill=(40, 84, 120))
@@ -469,7 +476,6 @@ def background():
 
     # section caption over the illustration
     f_cap = font(SANS_B, 11)
-    f_cap2 = font(SANS, 11)
     cap = "LEDGERS  \u00b7  INVOICES  \u00b7  PAYROLL  \u00b7  REPORTS"
     text_center(d, (px1 - px0) / 2, 130 - 0, cap, f_cap, (40, 74, 112))
 
@@ -503,13 +509,10 @@ def background():
 
     # compose the panel onto the supersample-downsampled teal base
     base = down(im, w, h)
-    pm = rr_mask((px1 - px0, py1 - py0), 6)
     # anti-aliased corner mask
     pm_big = rr_mask((s(px1 - px0), s(py1 - py0)), s(6))
     pm = down(pm_big, px1 - px0, py1 - py0)
     base.paste(img, (px0, py0), pm)
-    # a crisp 1px frame: light top/left, dark bottom/right
-    bd = ImageDraw.Draw(base)
     return base
 
 
@@ -573,8 +576,8 @@ def finish():
     f3 = font(SANS_B, 14)
     f4 = font(SANS, 11)
     dd.text((116, 58), "Setup complete", font=f3, fill=(20, 54, 96))
-    dd.text((116, 78), "Your books are", font=f4, fill=(60, 84, 110))
-    dd.text((116, 92), "ready to open.", font=f4, fill=(60, 84, 110))
+    dd.text((116, 78), "Your ledgers are", font=f4, fill=(60, 84, 110))
+    dd.text((116, 92), "ready to use.", font=f4, fill=(60, 84, 110))
     # 1px frame
     dd.rectangle((0, 0, w - 1, h - 1), outline=(60, 90, 120))
     return img
@@ -583,20 +586,20 @@ def finish():
 # ---------------------------------------------------------------- logo
 def logo():
     w, h = 64, 60
-    W, H = s(w), s(h)
-    im = vgrad(W, H, (255, 255, 255), (214, 230, 242))
-    mk = draw_mark(38, ss=SS).resize((s(38), s(38)), Image.LANCZOS)
-    img = down(im, w, h)
-    # shadow
-    m = Image.new("L", (w, h), 0)
-    m.paste(draw_mark(38).split()[3], (13 + 1, 3 + 2))
-    m = m.filter(ImageFilter.GaussianBlur(1.2)).point(lambda v: int(v * .45))
-    img.paste(Image.new("RGB", (w, h), (40, 60, 90)), (0, 0), m)
-    mk = draw_mark(38)
-    img.paste(mk, (13, 3), mk)
+    img = down(vgrad(s(w), s(h), (255, 255, 255), (210, 226, 240)), w, h)
     d = ImageDraw.Draw(img)
-    f = font(SERIF_B, 14)
-    text_center(d, w / 2, 42, "Korvu", f, NAVY)
+    # faint ledger rules behind the mark
+    for y in range(8, h, 6):
+        d.line((0, y, w, y), fill=(226, 236, 246))
+    mx, my, n = 16, 4, 32  # 32 px keeps the mark on whole pixels
+    mk = draw_mark(n)
+    m = Image.new("L", (w, h), 0)
+    m.paste(mk.split()[3], (mx + 1, my + 2))
+    m = m.filter(ImageFilter.GaussianBlur(1.2)).point(lambda v: int(v * .5))
+    img.paste(Image.new("RGB", (w, h), (40, 60, 90)), (0, 0), m)
+    img.paste(mk, (mx, my), mk)
+    f = font(SERIF_B, 15)
+    text_center(d, w / 2, 39, "Korvu", f, NAVY)
     return img
 
 
@@ -666,7 +669,7 @@ ICON_PAL = [
 
 
 def icon_image(size):
-    rgba = draw_mark_small(size)
+    rgba = draw_mark(size, ss=8, layout=MARK16 if size <= 16 else MARK32)
     alpha = rgba.split()[3]
     # composite onto the tile's own edge colour so AA edges don't halo
     bg = Image.new("RGB", (size, size), (8, 30, 60))
