@@ -39,9 +39,10 @@ function(korvu_gtest name)
   endif()
 endfunction()
 
-# korvu_wine_test(NAME test COMMAND prog args... [WINVER win98] [TIMEOUT 60])
+# korvu_wine_test(NAME test COMMAND prog args... [WINVER win98] [TIMEOUT 60]
+#                 [FILES file...])   FILES are copied beside the program.
 function(korvu_wine_test)
-  cmake_parse_arguments(T "" "NAME;WINVER;TIMEOUT" "COMMAND" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;WINVER;TIMEOUT" "COMMAND;FILES" ${ARGN})
   if(NOT T_WINVER)
     set(T_WINVER winxp)
   endif()
@@ -50,6 +51,6 @@ function(korvu_wine_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "KORVU_WINVER=${T_WINVER}"
+    ENVIRONMENT "KORVU_WINVER=${T_WINVER};KORVU_RUN_FILES=${T_FILES}"
     FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix TIMEOUT ${T_TIMEOUT})
 endfunction()
