@@ -49,6 +49,7 @@ function(korvu_wine_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  string(REPLACE ";" " " T_FILES "${T_FILES}")
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "KORVU_WINVER=${T_WINVER};KORVU_RUN_FILES=${T_FILES}"
