@@ -1,45 +1,425 @@
-// Temporary packer: literals only (binary mode, 4 KB dictionary).
-#include <cstdio>
-#include <cstdint>
-#include <cstring>
-#include <vector>
-#include <string>
+// mcftool: makes and inspects the payload of setup.exe.
+//   implode / explode   one raw implode stream
+//   pack                a container of files, each stream parsed optimally
+//   list / verify / extract   a container, or the one inside a built setup.exe
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
-static uint32_t crc_of(const std::vector<unsigned char> &d)
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+#include "container.h"
+#include "encoder.h"
+#include "implode.h"
+#include "mcfio.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: mcftool COMMAND ARGS...\n"
+    "  implode [--text|--binary] [--dict 1024|2048|4096] IN OUT\n"
+    "                      encode IN as one implode stream (default: binary, 4096)\n"
+    "  explode IN OUT      decode one implode stream; on a decoder error OUT holds\n"
+    "                      what was decoded and the exit status is 10 + the result\n"
+    "  pack [--best] OUT.mcf FILE...\n"
+    "                      write a payload container, one record per FILE named by\n"
+    "                      its base name; --best tries every header per file\n"
+    "  list IN             names, sizes, ratio, CRC and header of every record\n"
+    "  verify IN           decode every record and check its CRC and length\n"
+    "  extract IN DIR      write every record's file into DIR, checked\n"
+    "IN of list, verify and extract is a container or a built setup.exe.\n";
+
+const int kExitFailure = 1;
+const int kExitUsage = 2;
+
+int Usage()
 {
-    uint32_t c = 0xFFFFFFFF;
-    for (unsigned char b : d) {
-        c ^= b;
-        for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
-    return ~c;
+    fputs(kUsage, stderr);
+    return kExitUsage;
 }
 
-struct Bits { std::vector<unsigned char> out; uint32_t acc = 0; int n = 0;
-    void put(uint32_t v, int bits) { acc |= v << n; n += bits; while (n >= 8) { out.push_back(acc & 0xFF); acc >>= 8; n -= 8; } }
-    void flush() { if (n) out.push_back(acc & 0xFF); acc = 0; n = 0; } };
+int Fail(const std::string &what)
+{
+    fprintf(stderr, "mcftool: %s\n", what.c_str());
+    return kExitFailure;
+}
+
+std::string CannotRead(const std::string &path)
+{
+    return "cannot read " + path + ": " + strerror(errno);
+}
+
+std::string CannotWrite(const std::string &path)
+{
+    return "cannot write " + path + ": " + strerror(errno);
+}
+
+// Progress for inputs large enough to make one wait, and only on a terminal.
+struct Progress {
+    const char *label;
+    int last_percent;
+};
+
+void ShowProgress(size_t done, size_t total, void *param)
+{
+    Progress *p = (Progress *)param;
+    int percent = total ? (int)(done * 100 / total) : 100;
+    if (percent != p->last_percent) {
+        fprintf(stderr, "\r%s: %3d%%", p->label, percent);
+        if (percent == 100)
+            fputc('\n', stderr);
+        p->last_percent = percent;
+    }
+}
+
+Bytes Encode(const Bytes &data, ImplodeHeader header, const std::string &label)
+{
+    const size_t kLarge = 4u << 20;
+    Progress p = {label.c_str(), -1};
+    bool show = data.size() >= kLarge && isatty(2);
+    Bytes stream = ImplodeOptimal(data.data(), data.size(), header,
+                                  show ? ShowProgress : nullptr, &p);
+    if (show && p.last_percent != 100)
+        ShowProgress(1, 1, &p);
+    return stream;
+}
+
+// ---------------------------------------------------------------- implode / explode
+
+int CmdImplode(int argc, char **argv)
+{
+    ImplodeHeader header = kDefaultHeader;
+    int i = 0;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; i++) {
+        std::string opt = argv[i];
+        if (opt == "--text") {
+            header.literal_mode = IMPLODE_TEXT;
+        } else if (opt == "--binary") {
+            header.literal_mode = IMPLODE_BINARY;
+        } else if (opt == "--dict" && i + 1 < argc) {
+            std::string v = argv[++i];
+            if (v == "1024")
+                header.dictionary_bits = 4;
+            else if (v == "2048")
+                header.dictionary_bits = 5;
+            else if (v == "4096")
+                header.dictionary_bits = 6;
+            else
+                return Usage();
+        } else {
+            return Usage();
+        }
+    }
+    if (argc - i != 2)
+        return Usage();
+    Bytes data;
+    if (!ReadWholeFile(argv[i], &data))
+        return Fail(CannotRead(argv[i]));
+    Bytes stream = Encode(data, header, argv[i]);
+    if (!WriteWholeFile(argv[i + 1], stream.data(), stream.size()))
+        return Fail(CannotWrite(argv[i + 1]));
+    return 0;
+}
+
+int CmdExplode(int argc, char **argv)
+{
+    if (argc != 2)
+        return Usage();
+    Bytes stream;
+    if (!ReadWholeFile(argv[0], &stream))
+        return Fail(CannotRead(argv[0]));
+    DecodedStream d = DecodeStream(stream.data(), stream.size());
+    if (!WriteWholeFile(argv[1], d.out.data(), d.out.size()))
+        return Fail(CannotWrite(argv[1]));
+    if (d.result != IMPLODE_OK) {
+        Fail(std::string(argv[0]) + ": " + ImplodeResultName(d.result));
+        return 10 + (int)d.result;
+    }
+    if (!d.used_all)
+        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream were not read\n",
+                argv[0]);
+    return 0;
+}
+
+// ---------------------------------------------------------------- pack
+
+bool SameNameIgnoringCase(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
+        if (x >= 'a' && x <= 'z')
+            x -= 32;
+        if (y >= 'a' && y <= 'z')
+            y -= 32;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+int CmdPack(int argc, char **argv)
+{
+    bool best = false;
+    int i = 0;
+    if (i < argc && strcmp(argv[i], "--best") == 0) {
+        best = true;
+        i++;
+    }
+    if (argc - i < 1 || (argv[i][0] == '-' && argv[i][1] == '-'))
+        return Usage();
+    std::string out_path = argv[i++];
+
+    // Every name is checked before anything is read or written.
+    std::vector<std::string> names;
+    for (int f = i; f < argc; f++) {
+        std::string name = BaseName(argv[f]);
+        std::string why = CheckRecordName(name);
+        if (!why.empty())
+            return Fail(std::string(argv[f]) + ": cannot be packed: " + why);
+        for (const std::string &seen : names)
+            if (SameNameIgnoringCase(seen, name))
+                return Fail(std::string(argv[f]) + ": cannot be packed: a file named " + seen +
+                            " is already in the container");
+        names.push_back(name);
+    }
+
+    Bytes container(MCF_MAGIC, MCF_MAGIC + 4);
+    for (int f = i; f < argc; f++) {
+        Bytes data;
+        if (!ReadWholeFile(argv[f], &data))
+            return Fail(CannotRead(argv[f]));
+        if (data.size() > 0xFFFFFFFFu)
+            return Fail(std::string(argv[f]) + ": larger than 4 GB");
+        Bytes stream;
+        if (!data.empty()) {
+            stream = Encode(data, kDefaultHeader, argv[f]);
+            if (best) {
+                const ImplodeHeader others[] = {{IMPLODE_BINARY, 4}, {IMPLODE_BINARY, 5},
+                                                {IMPLODE_TEXT, 4},   {IMPLODE_TEXT, 5},
+                                                {IMPLODE_TEXT, 6}};
+                for (const ImplodeHeader &h : others) {
+                    Bytes s = Encode(data, h, argv[f]);
+                    if (s.size() < stream.size())
+                        stream.swap(s);
+                }
+            }
+        }
+        AppendRecord(&container, names[f - i], Crc32Of(data.data(), data.size()), stream);
+        if (container.size() > 0xFFFFFFFFu)
+            return Fail("container larger than 4 GB");
+    }
+    if (!WriteWholeFile(out_path, container.data(), container.size())) {
+        int saved = errno;
+        remove(out_path.c_str());
+        errno = saved;
+        return Fail(CannotWrite(out_path));
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- list / verify / extract
+
+struct Opened {
+    Bytes file;
+    McfReader reader;
+};
+
+bool OpenContainer(const char *path, Opened *o, std::string *why)
+{
+    if (!ReadWholeFile(path, &o->file)) {
+        *why = CannotRead(path);
+        return false;
+    }
+    const unsigned char *data;
+    uint32_t size;
+    if (!LocateContainer(o->file, &data, &size, why)) {
+        *why = std::string(path) + ": " + *why;
+        return false;
+    }
+    if (McfOpen(&o->reader, data, size) != MCF_RECORD) {
+        *why = std::string(path) + ": no MCFX magic";
+        return false;
+    }
+    return true;
+}
+
+std::string ContainerError(const char *path, int code, const McfRecord &r)
+{
+    std::string where = std::string(path) + ": ";
+    switch (code) {
+    case MCF_BAD_HEADER: return where + "corrupt: a record header runs past the end";
+    case MCF_BAD_STREAM:
+        return where + "corrupt: the stream of " + std::string(r.file_name) +
+               " runs past the end";
+    case MCF_BAD_NAME: return where + "corrupt or unsafe: a record's name is not a plain file name";
+    }
+    return where + "corrupt";
+}
+
+// One record checked: decoded, CRC compared, stream used to its last byte.
+// Empty when sound, else what is wrong.
+std::string CheckRecord(const McfRecord &r, const unsigned char *stream, DecodedStream *d)
+{
+    if (r.stream_length == 0) {
+        d->result = IMPLODE_OK;
+        d->used_all = true;
+        d->crc32 = 0;
+        d->out.clear();
+        return r.crc32 == 0 ? std::string() : "empty stream but CRC is not 0";
+    }
+    *d = DecodeStream(stream, r.stream_length);
+    if (d->result != IMPLODE_OK)
+        return std::string("decoder: ") + ImplodeResultName(d->result);
+    if (!d->used_all)
+        return "bytes after the end of the stream";
+    if (d->crc32 != r.crc32) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "CRC %08x, record says %08x", (unsigned)d->crc32,
+                 (unsigned)r.crc32);
+        return buf;
+    }
+    return std::string();
+}
+
+int CmdList(int argc, char **argv)
+{
+    if (argc != 1)
+        return Usage();
+    Opened o;
+    std::string why;
+    if (!OpenContainer(argv[0], &o, &why))
+        return Fail(why);
+    printf("%10s %10s %6s  %-8s  %-6s %s\n", "stored", "expanded", "ratio", "crc32", "header",
+           "name");
+    uint64_t stored = 0, expanded = 0;
+    unsigned files = 0;
+    McfRecord r;
+    const unsigned char *stream;
+    int code;
+    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
+        DecodedStream d;
+        std::string problem = CheckRecord(r, stream, &d);
+        char header[8] = "-";
+        if (r.stream_length >= 2)
+            snprintf(header, sizeof header, "%02x %02x", stream[0], stream[1]);
+        double ratio = d.out.empty() ? 0.0 : 100.0 * r.stream_length / d.out.size();
+        printf("%10u %10u %5.1f%%  %08x  %-6s %s%s%s\n", (unsigned)r.stream_length,
+               (unsigned)d.out.size(), ratio, (unsigned)r.crc32, header, r.file_name,
+               problem.empty() ? "" : "  !! ", problem.c_str());
+        stored += r.stream_length;
+        expanded += d.out.size();
+        files++;
+    }
+    printf("%10llu %10llu %5.1f%%  %u file%s\n", (unsigned long long)stored,
+           (unsigned long long)expanded, expanded ? 100.0 * stored / expanded : 0.0, files,
+           files == 1 ? "" : "s");
+    if (code != MCF_END)
+        return Fail(ContainerError(argv[0], code, r));
+    return 0;
+}
+
+int CmdVerify(int argc, char **argv)
+{
+    if (argc != 1)
+        return Usage();
+    Opened o;
+    std::string why;
+    if (!OpenContainer(argv[0], &o, &why))
+        return Fail(why);
+    int bad = 0;
+    unsigned files = 0;
+    McfRecord r;
+    const unsigned char *stream;
+    int code;
+    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
+        DecodedStream d;
+        std::string problem = CheckRecord(r, stream, &d);
+        files++;
+        if (!problem.empty()) {
+            fprintf(stderr, "mcftool: %s: %s: %s\n", argv[0], r.file_name, problem.c_str());
+            bad++;
+        }
+    }
+    if (code != MCF_END)
+        return Fail(ContainerError(argv[0], code, r));
+    if (bad)
+        return Fail(std::string(argv[0]) + ": " + std::to_string(bad) + " of " +
+                    std::to_string(files) + " files are corrupt");
+    printf("%s: %u file%s, all sound\n", argv[0], files, files == 1 ? "" : "s");
+    return 0;
+}
+
+int CmdExtract(int argc, char **argv)
+{
+    if (argc != 2)
+        return Usage();
+    Opened o;
+    std::string why;
+    if (!OpenContainer(argv[0], &o, &why))
+        return Fail(why);
+    std::string dir = argv[1];
+    if (!dir.empty() && dir.back() != '/' && dir.back() != '\\')
+        dir += '/';
+    McfRecord r;
+    const unsigned char *stream;
+    int code;
+    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
+        DecodedStream d;
+        std::string problem = CheckRecord(r, stream, &d);
+        if (!problem.empty())
+            return Fail(std::string(argv[0]) + ": " + r.file_name + ": " + problem +
+                        " (not written)");
+        std::string path = dir + r.file_name;
+        if (!WriteWholeFile(path, d.out.data(), d.out.size()))
+            return Fail(CannotWrite(path));
+        printf("%s\n", path.c_str());
+    }
+    if (code != MCF_END)
+        return Fail(ContainerError(argv[0], code, r));
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 3 || strcmp(argv[1], "pack")) { fprintf(stderr, "usage: mcftool pack OUT FILE...\n"); return 2; }
-    FILE *o = fopen(argv[2], "wb");
-    if (!o) return 1;
-    fwrite("MCFX", 1, 4, o);
-    for (int i = 3; i < argc; i++) {
-        FILE *f = fopen(argv[i], "rb");
-        if (!f) return 1;
-        std::vector<unsigned char> d; int c;
-        while ((c = fgetc(f)) != EOF) d.push_back((unsigned char)c);
-        fclose(f);
-        Bits b; b.out.push_back(0); b.out.push_back(6);
-        for (unsigned char x : d) { b.put(0, 1); b.put(x, 8); }
-        b.put(1, 1); b.put(0, 7); b.put(0xFF, 8); b.flush();
-        std::string name = argv[i]; size_t s = name.find_last_of('/'); if (s != std::string::npos) name = name.substr(s + 1);
-        unsigned char hdr[268] = {0};
-        uint32_t len = d.empty() ? 0 : (uint32_t)b.out.size(), crc = crc_of(d);
-        memcpy(hdr, &len, 4); memcpy(hdr + 4, &crc, 4); strncpy((char *)hdr + 8, name.c_str(), 259);
-        fwrite(hdr, 1, 268, o);
-        if (len) fwrite(b.out.data(), 1, len, o);
+    if (argc < 2)
+        return Usage();
+    std::string cmd = argv[1];
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        fputs(kUsage, stdout);
+        return 0;
     }
-    return fclose(o) ? 1 : 0;
+    int n = argc - 2;
+    char **args = argv + 2;
+    for (int i = 0; i < n; i++)
+        if (strcmp(args[i], "--help") == 0) {
+            fputs(kUsage, stdout);
+            return 0;
+        }
+    if (cmd == "implode")
+        return CmdImplode(n, args);
+    if (cmd == "explode")
+        return CmdExplode(n, args);
+    if (cmd == "pack")
+        return CmdPack(n, args);
+    if (cmd == "list")
+        return CmdList(n, args);
+    if (cmd == "verify")
+        return CmdVerify(n, args);
+    if (cmd == "extract")
+        return CmdExtract(n, args);
+    fprintf(stderr, "mcftool: unknown command %s\n", cmd.c_str());
+    return Usage();
 }

@@ -1,0 +1,59 @@
+// Container walk with bounds checks on every header and stream, so that a
+// damaged or hostile payload can neither read past its resource nor name a
+// file outside the application directory.
+#include "container.h"
+
+#include <string.h>
+
+namespace {
+
+uint32_t ReadLe32(const unsigned char *p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+} // namespace
+
+int McfOpen(McfReader *reader, const void *data, uint32_t size)
+{
+    reader->next = (const unsigned char *)data;
+    reader->left = 0;
+    if (size < 4 || memcmp(data, MCF_MAGIC, 4) != 0)
+        return MCF_BAD_MAGIC;
+    reader->next += 4;
+    reader->left = size - 4;
+    return MCF_RECORD;
+}
+
+int McfNext(McfReader *reader, McfRecord *record, const unsigned char **stream)
+{
+    *stream = nullptr;
+    if (reader->left == 0)
+        return MCF_END;
+    if (reader->left < MCF_HEADER_SIZE)
+        return MCF_BAD_HEADER;
+
+    const unsigned char *p = reader->next;
+    record->stream_length = ReadLe32(p);
+    record->crc32 = ReadLe32(p + 4);
+    memcpy(record->file_name, p + 8, MCF_NAME_SIZE);
+    if (record->file_name[0] == 0)
+        return MCF_END;
+    if (memchr(record->file_name, 0, MCF_NAME_SIZE) == nullptr ||
+        !McfIsPlainFileName(record->file_name))
+        return MCF_BAD_NAME;
+    if (record->stream_length > reader->left - MCF_HEADER_SIZE)
+        return MCF_BAD_STREAM;
+
+    *stream = p + MCF_HEADER_SIZE;
+    reader->next = p + MCF_HEADER_SIZE + record->stream_length;
+    reader->left -= MCF_HEADER_SIZE + record->stream_length;
+    return MCF_RECORD;
+}
+
+int McfIsPlainFileName(const char *name)
+{
+    if (name[0] == 0 || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+        return 0;
+    return strpbrk(name, "\\/:") == nullptr;
+}

@@ -1,0 +1,54 @@
+// Reader of the payload container, shared by setup.exe's extraction and by
+// mcftool. It never reads past the end of the bytes it is given.
+//
+// Layout (integers unsigned 32-bit little-endian, no padding):
+//   "MCFX"                        magic, once
+//   records, back to back:
+//     stream_length, crc32        CRC-32 of the expanded file (0 if empty)
+//     file_name[260]              zero-terminated plain file name
+//     stream                      stream_length bytes, implode format
+// The records normally fill the container exactly; a record whose name is
+// empty also ends it, and whatever follows that header is ignored.
+#pragma once
+#include <stdint.h>
+
+#define MCF_MAGIC "MCFX"
+#define MCF_HEADER_SIZE 268u
+#define MCF_NAME_SIZE 260u
+
+struct McfRecord {
+    uint32_t stream_length;
+    uint32_t crc32;
+    char file_name[MCF_NAME_SIZE];
+};
+static_assert(sizeof(McfRecord) == MCF_HEADER_SIZE, "the record header has no padding");
+
+enum {
+    MCF_RECORD = 1,      // a record was read (McfOpen: the magic is right)
+    MCF_END = 0,         // no bytes left, or a record with an empty name
+    MCF_BAD_MAGIC = -1,  // fewer than 4 bytes, or not "MCFX"
+    MCF_BAD_HEADER = -2, // fewer than 268 bytes left for a record header
+    MCF_BAD_STREAM = -3, // stream_length runs past the end
+    MCF_BAD_NAME = -4    // name not terminated in 260 bytes, or not a plain file name
+};
+
+struct McfReader {
+    const unsigned char *next; // the next record header
+    uint32_t left;             // bytes from next to the end
+};
+
+// Checks the magic and positions the reader at the first record.
+int McfOpen(McfReader *reader, const void *data, uint32_t size);
+
+// Reads the next record. On MCF_RECORD the header is copied into *record
+// (name zero-terminated, rest of the field as stored), *stream points at its
+// stream_length bytes in place and the reader has moved past them. Checks in
+// order: nothing left (END), header does not fit (BAD_HEADER), empty name
+// (END), name (BAD_NAME), stream past the end (BAD_STREAM). On END or an
+// error the reader does not move, so a further call gives the same answer;
+// *record may then hold the rejected header, *stream is null.
+int McfNext(McfReader *reader, McfRecord *record, const unsigned char **stream);
+
+// 1 when name is a file name that stays inside the directory it is appended
+// to: not empty, none of \ / :, not "." or "..". Otherwise 0.
+int McfIsPlainFileName(const char *name);
