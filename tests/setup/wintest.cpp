@@ -1,0 +1,179 @@
+#include "wintest.h"
+
+std::string WindowText(HWND window)
+{
+    char text[1024];
+    text[0] = '\0';
+    SendMessageA(window, WM_GETTEXT, sizeof text, (LPARAM)text);
+    return text;
+}
+
+std::string ClassName(HWND window)
+{
+    char name[256];
+    name[0] = '\0';
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+struct ChildSearch {
+    const char *className;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK CollectChild(HWND child, LPARAM param)
+{
+    ChildSearch *search = (ChildSearch *)param;
+    if (lstrcmpiA(ClassName(child).c_str(), search->className) == 0)
+        search->found.push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char *className)
+{
+    ChildSearch search{className, {}};
+    EnumChildWindows(parent, CollectChild, (LPARAM)&search);
+    return search.found;
+}
+
+struct DialogSearch {
+    const char *caption;
+    int childId;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+{
+    DialogSearch *search = (DialogSearch *)param;
+    if (!IsWindowVisible(window) || WindowText(window) != search->caption)
+        return TRUE;
+    if (search->childId != 0 && !GetDlgItem(window, search->childId))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND WaitForDialog(DWORD thread, const char *caption, int childId, int ms)
+{
+    for (int waited = 0; waited <= ms; waited += 20) {
+        DialogSearch search{caption, childId, NULL};
+        EnumThreadWindows(thread, MatchDialog, (LPARAM)&search);
+        if (search.found)
+            return search.found;
+        Sleep(20);
+    }
+    return NULL;
+}
+
+static BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    HWND *box = (HWND *)param;
+    if (IsWindowVisible(window) && ClassName(window) == "#32770" && GetDlgItem(window, 0xFFFF)) {
+        *box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI WatchBoxThread(void *param)
+{
+    BoxWatch *watch = (BoxWatch *)param;
+    HWND box = NULL;
+    for (int waited = 0; waited <= watch->timeoutMs && !box; waited += 20) {
+        EnumThreadWindows(watch->thread, FindBox, (LPARAM)&box);
+        if (!box)
+            Sleep(20);
+    }
+    if (!box)
+        return 0;
+    watch->found = true;
+    watch->caption = WindowText(box);
+    watch->text = WindowText(GetDlgItem(box, 0xFFFF));
+    for (HWND button : ChildrenOfClass(box, "Button"))
+        watch->buttons.push_back(WindowText(button));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+void StartBoxWatch(BoxWatch *watch)
+{
+    watch->handle = CreateThread(NULL, 0, WatchBoxThread, watch, 0, NULL);
+}
+
+void FinishBoxWatch(BoxWatch *watch)
+{
+    if (watch->handle) {
+        WaitForSingleObject(watch->handle, INFINITE);
+        CloseHandle(watch->handle);
+        watch->handle = NULL;
+    }
+}
+
+void PumpMessages(int ms)
+{
+    DWORD end = GetTickCount() + ms;
+    do {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    } while ((int)(end - GetTickCount()) > 0);
+}
+
+static Pixels ReadDC(HDC source, int width, int height)
+{
+    Pixels out;
+    out.width = width;
+    out.height = height;
+    out.rgb.assign((size_t)width * height, 0);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = NULL;
+    HBITMAP dib = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC memory = CreateCompatibleDC(source);
+    HGDIOBJ previous = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const unsigned int *p = (const unsigned int *)bits;
+    for (size_t i = 0; i < out.rgb.size(); i++)
+        out.rgb[i] = p[i] & 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    return out;
+}
+
+Pixels CaptureClient(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    Pixels out = ReadDC(dc, client.right, client.bottom);
+    ReleaseDC(window, dc);
+    return out;
+}
+
+Pixels BitmapPixels(HINSTANCE instance, int id)
+{
+    HBITMAP bitmap = (HBITMAP)LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                         LR_CREATEDIBSECTION);
+    BITMAP info;
+    GetObjectA(bitmap, sizeof info, &info);
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    Pixels out = ReadDC(memory, info.bmWidth, info.bmHeight);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    DeleteObject(bitmap);
+    return out;
+}

@@ -1,0 +1,42 @@
+// Helpers for tests that drive real windows under Wine: find the windows a
+// thread shows, read their texts, answer modal boxes from a second thread.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+std::vector<HWND> ChildrenOfClass(HWND parent, const char *className);
+
+// A top-level dialog of `thread` whose caption is `caption` and which holds
+// a child with id `childId` (0: any), waited for up to `ms`.
+HWND WaitForDialog(DWORD thread, const char *caption, int childId, int ms);
+
+// Answers the next message box of a thread: records its text and buttons,
+// then presses OK. Runs on its own thread while the box's owner is modal.
+struct BoxWatch {
+    DWORD thread = 0;      // the thread that will show the box
+    int timeoutMs = 5000;
+    bool found = false;
+    std::string caption;
+    std::string text;
+    std::vector<std::string> buttons;
+    HANDLE handle = NULL;
+};
+void StartBoxWatch(BoxWatch *watch);
+void FinishBoxWatch(BoxWatch *watch);   // joins the watcher thread
+
+// Pumps this thread's messages for `ms` milliseconds.
+void PumpMessages(int ms);
+
+// The client area of a window as 0x00RRGGBB pixels, read from the screen.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned int> rgb;
+    unsigned int at(int x, int y) const { return rgb[(size_t)y * width + x]; }
+};
+Pixels CaptureClient(HWND window);
+// The pixels of a bitmap resource of this program, in the same form.
+Pixels BitmapPixels(HINSTANCE instance, int id);
