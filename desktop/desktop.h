@@ -2,13 +2,35 @@
 // removal of the previous version's shortcuts.
 #pragma once
 #include <windows.h>
+#include <shlobj.h>
 #include <stdio.h>
 
 struct SetupOptions;
 
+// inifile.cpp
 int ChangeINIFile(HWND dialog);
 void WriteINITemplate(FILE *stream);
+
+// shortcuts.cpp
 void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options);
 int AddGroup(HWND owner, const char *path);
 int CreateLink(HWND owner, const char *target, const char *link, const char *workdir);
+
+// oldversion.cpp
 void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options);
+
+// shellfolder.cpp: the special folders of the running Windows family.
+enum {
+    SHELL_FOLDER_OK = 0,
+    SHELL_FOLDER_NO_LOCATION = 1, // SHGetSpecialFolderLocation failed
+    SHELL_FOLDER_NO_PATH = 2      // SHGetPathFromIDList gave no path
+};
+// CSIDL of the Programs or desktop folder for g_osvi's platform, or -1 on
+// a platform that has neither.
+int ProgramsFolderId(void);
+int DesktopFolderId(void);
+// Fills `path` (MAX_PATH bytes) with the folder's path; on failure returns
+// the step that failed, with GetLastError() read right after it in *status.
+int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status);
+// Status reported when a composed path would not fit its buffer.
+#define STATUS_PATH_TOO_LONG ERROR_FILENAME_EXCED_RANGE

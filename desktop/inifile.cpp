@@ -1,4 +1,128 @@
-// Placeholder until the desktop steps land.
+// Korvu.ini: created from the template when missing, then the two keys
+// that setup owns ("Data" and "Config" of section "Korvu") are set. Every
+// other line belongs to the application and is left alone.
 #include "desktop.h"
-int ChangeINIFile(HWND dialog) { (void)dialog; return 1; }
-void WriteINITemplate(FILE *stream) { (void)stream; }
+#include "setup.h"
+#include "textbuf.h"
+
+static const char kBothPathsMessage[] =
+    "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
+static const char kDataPathMessage[] = "Error - Unable to write data directory path\nin Korvu.INI file. ";
+static const char kConfigPathMessage[] =
+    "Error - Unable to write config directory path\nin Korvu.INI file. ";
+
+static const char *const kTemplate[] = {
+    ";; Korvu ark 7.2 workstation specific parameters file",
+    "",
+    "[Korvu]",
+    "",
+    "    ;; Specify location of Data files",
+    "",
+    "Data  = \\korvu\\data",
+    "",
+    "    ;; Specify list of companies to preload",
+    "    ;; ** TO STOP DEFAULT LOADING set the following line to NO",
+    "",
+    "Default Companies = Yes",
+    "",
+    "Load = 0001",
+    "",
+    "    ;; Specify list of KDL files for user defined reports and changes",
+    "    ;; ** TO STOP LOADING KDL FILES, set the following line to NO",
+    "",
+    "User KDL    = Yes",
+    "",
+    ";;kdl = <kdlfile.1>",
+    ";;kdl = <kdlfile.2>",
+    "",
+    "    ;; Specify location of KORVU.SAV (saved configuration of Korvu)",
+    "",
+    "Config  = \\korvu",
+    "",
+    "    ;; Specify Color details of local monitor",
+    "",
+    "Color   = Yes",
+    "",
+    "    ;; end-of-file",
+};
+
+// The stream is in text mode, so each line feed becomes CR LF.
+void WriteINITemplate(FILE *stream)
+{
+    for (size_t i = 0; i < sizeof kTemplate / sizeof kTemplate[0]; i++) {
+        fputs(kTemplate[i], stream);
+        fputs("\n", stream);
+    }
+}
+
+static int IniFileExists(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return 1;
+}
+
+// Writes the template to a new file. A template that did not reach the disk
+// completely (a full disk) counts as not created, and the stump is removed so
+// that the next run starts from the template again.
+static int CreateFromTemplate(HWND dialog, const char *path)
+{
+    FILE *stream = fopen(path, "w");
+    if (!stream) {
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile",
+                      (int)GetLastError());
+        return 0;
+    }
+    WriteINITemplate(stream);
+    int failed = ferror(stream);
+    if (fclose(stream) != 0)
+        failed = 1;
+    if (failed) {
+        int status = (int)GetLastError();
+        DeleteFileA(path);
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile", status);
+        return 0;
+    }
+    return 1;
+}
+
+// Value of one key: a blank, then the directory without one trailing
+// backslash. A directory too long for the value counts as a failed write.
+static void WriteDirectoryKey(HWND dialog, const char *path, const char *key,
+                              const char *directory, const char *message)
+{
+    char value[MAX_PATH];
+    if (!JoinText(value, sizeof value, " ", directory)) {
+        ReportFailure(dialog, message, "ChangeINIFile", "WritePrivateProfileString",
+                      STATUS_PATH_TOO_LONG);
+        return;
+    }
+    DropBackslash(value);
+    if (!WritePrivateProfileStringA("Korvu", key, value, path))
+        ReportFailure(dialog, message, "ChangeINIFile", "WritePrivateProfileString",
+                      (int)GetLastError());
+}
+
+int ChangeINIFile(HWND dialog)
+{
+    SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
+    if (!options) {
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "GetWindowLong",
+                      (int)GetLastError());
+        return 0;
+    }
+    char path[MAX_PATH];
+    if (!JoinText(path, sizeof path, options->app_path, g_szIniFile)) {
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile",
+                      STATUS_PATH_TOO_LONG);
+        return 0;
+    }
+    if (!IniFileExists(path) && !CreateFromTemplate(dialog, path))
+        return 0;
+    WriteDirectoryKey(dialog, path, "Data", options->data_path, kDataPathMessage);
+    WriteDirectoryKey(dialog, path, "Config", options->config_path, kConfigPathMessage);
+    return 1;
+}

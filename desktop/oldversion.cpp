@@ -1,3 +1,83 @@
-// Placeholder until the desktop steps land.
+// On an upgrade: remove Korvu orb 6.3's program file, its group with its
+// two shortcuts, and its desktop shortcut. Only the previous version's
+// names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
-void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options) { (void)dialog; (void)options; }
+#include "setup.h"
+#include "setupdlg.h"
+#include "textbuf.h"
+
+static const char kFunction[] = "RemoveOldShellGroupAndShortcut";
+
+// Deletes folder + name; a path that would not fit is simply skipped.
+static void DeleteIn(const char *folder, const char *name)
+{
+    char path[MAX_PATH];
+    if (JoinText(path, sizeof path, folder, name))
+        DeleteFileA(path);
+}
+
+// Rows of the group: its program shortcut, the program file itself, its
+// reference shortcut, then the folder if that left it empty. 0 when the
+// Programs folder could not be found (reported).
+static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgram)
+{
+    char group[MAX_PATH];
+    int status = 0;
+    int failed = GetShellFolderPath(allocator, ProgramsFolderId(), group, &status);
+    if (failed == SHELL_FOLDER_NO_LOCATION) {
+        ReportFailure(dialog, "Error - Could not get Folder Location", kFunction,
+                      "SHGetSpecialFolderLocation", status);
+        return 0;
+    }
+    if (failed == SHELL_FOLDER_NO_PATH) {
+        ReportFailure(dialog, "Error - Could not get Folder Details", kFunction,
+                      "SHGetPathFromIDList", status);
+        return 0;
+    }
+    int groupFits = EnsureBackslash(group, sizeof group) &&
+                    AppendText(group, sizeof group, "Korvu orb 6.3");
+    if (groupFits)
+        DeleteIn(group, "\\Korvu 6.3.lnk");
+    DeleteFileA(oldProgram);
+    if (groupFits) {
+        DeleteIn(group, "\\KorvuReference.lnk");
+        RemoveDirectoryA(group);
+    }
+    return 1;
+}
+
+static void RemoveOldDesktopShortcut(HWND dialog, IMalloc *allocator)
+{
+    char desktop[MAX_PATH];
+    int status = 0;
+    int failed = GetShellFolderPath(allocator, DesktopFolderId(), desktop, &status);
+    if (failed == SHELL_FOLDER_NO_LOCATION) {
+        ReportFailure(dialog, "Error - Unable to create shortcut on the desktop ", kFunction,
+                      "SHGetSpecialFolderLocation", status);
+        return;
+    }
+    if (failed == SHELL_FOLDER_NO_PATH) {
+        ReportFailure(dialog, "Error - Unable to create program group and item ", kFunction,
+                      "SHGetPathFromIDList", status);
+        return;
+    }
+    DeleteIn(desktop, "\\Korvu 6.3.lnk");
+}
+
+void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options)
+{
+    char oldProgram[MAX_PATH];
+    if (!JoinText(oldProgram, sizeof oldProgram, options->app_path, "Korvu63.exe") ||
+        !FileExists(oldProgram))
+        return;
+    IMalloc *allocator = NULL;
+    HRESULT result = SHGetMalloc(&allocator);
+    if (FAILED(result) || !allocator) {
+        ReportFailure(dialog, "Error - Unable to allocate memory", kFunction,
+                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
+        return;
+    }
+    if (RemoveOldGroup(dialog, allocator, oldProgram))
+        RemoveOldDesktopShortcut(dialog, allocator);
+    allocator->Release();
+}

@@ -1,5 +1,168 @@
-// Placeholder until the desktop steps land.
+// The program group "Korvu ark 7.2" with its shortcuts, and the desktop
+// shortcut, in the folders of the running Windows family.
 #include "desktop.h"
-void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options) { (void)dialog; (void)options; }
-int AddGroup(HWND owner, const char *path) { (void)owner; (void)path; return 0; }
-int CreateLink(HWND owner, const char *target, const char *link, const char *workdir) { (void)owner; (void)target; (void)link; (void)workdir; return 0; }
+#include "setup.h"
+#include "textbuf.h"
+#include <io.h>
+
+static const char kGroupName[] = "Korvu ark 7.2";
+static const char kItemMessage[] = "Error - Unable to create program item ";
+static const char kGroupItemMessage[] = "Error - Unable to create program group and item ";
+
+int AddGroup(HWND owner, const char *path)
+{
+    if (!CreateDirectoryA(path, NULL)) {
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) {
+            ReportFailure(owner, "Error - Unable to add program group", "AddGroup",
+                          "CreateDirectory", (int)error);
+            return 0;
+        }
+    }
+    // Also for a folder that was there: the shell may not have seen it yet.
+    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, NULL);
+    return 1;
+}
+
+// Saves the link object under `link`; 0 after a reported failure.
+static int SaveLink(HWND owner, IShellLinkA *shellLink, const char *link)
+{
+    IPersistFile *file = NULL;
+    HRESULT result = shellLink->QueryInterface(IID_IPersistFile, (void **)&file);
+    if (result != S_OK || !file) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "pShellLink->QueryInterface",
+                      (int)GetLastError());
+        return 0;
+    }
+    WCHAR wideLink[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, link, -1, wideLink, MAX_PATH)) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "MultiByteToWideChar",
+                      (int)GetLastError());
+        file->Release();
+        return 0;
+    }
+    file->Save(wideLink, TRUE);
+    file->Release();
+    return 1;
+}
+
+// Target and working directory into the link object; 0 after a report.
+static int DescribeLink(HWND owner, IShellLinkA *shellLink, const char *target,
+                        const char *directory)
+{
+    if (shellLink->SetPath(target) != S_OK) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "Set Path", (int)GetLastError());
+        return 0;
+    }
+    if (shellLink->SetWorkingDirectory(directory) != S_OK) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "SetWorkingDirectory",
+                      (int)GetLastError());
+        return 0;
+    }
+    return 1;
+}
+
+int CreateLink(HWND owner, const char *target, const char *link, const char *workdir)
+{
+    if (_access(target, 0) != 0)
+        return 0;
+    char directory[MAX_PATH];
+    if (!CopyText(directory, sizeof directory, workdir)) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "SetWorkingDirectory",
+                      STATUS_PATH_TOO_LONG);
+        return 0;
+    }
+    DropBackslash(directory);
+
+    IShellLinkA *shellLink = NULL;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, (void **)&shellLink);
+    if (result != S_OK || !shellLink) {
+        ReportFailure(owner, kGroupItemMessage, "CreateLink", "CoCreateInstance",
+                      (int)GetLastError());
+        return 0;
+    }
+    int made = DescribeLink(owner, shellLink, target, directory) &&
+               SaveLink(owner, shellLink, link);
+    shellLink->Release();
+    return made;
+}
+
+// One shortcut to `fileName` of the application directory, saved as
+// folder + linkName. A link or target path that would not fit is reported
+// as a target the link object did not accept.
+static void MakeShortcut(HWND owner, const char *folder, const char *linkName,
+                         const SetupOptions *options, const char *fileName)
+{
+    char link[MAX_PATH];
+    char target[MAX_PATH];
+    if (!JoinText(link, sizeof link, folder, linkName) ||
+        !JoinText(target, sizeof target, options->app_path, fileName)) {
+        ReportFailure(owner, kItemMessage, "CreateShellGroupAndShortcut", "Set Path",
+                      STATUS_PATH_TOO_LONG);
+        return;
+    }
+    CreateLink(owner, target, link, options->app_path);
+}
+
+// The group folder and its two shortcuts; 0 when the group could not be
+// made (already reported).
+static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *options)
+{
+    char group[MAX_PATH];
+    int status = 0;
+    int failed = GetShellFolderPath(allocator, ProgramsFolderId(), group, &status);
+    if (failed == SHELL_FOLDER_NO_LOCATION) {
+        ReportFailure(dialog, "Error - Could not get Folder Location",
+                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+        return 0;
+    }
+    if (failed == SHELL_FOLDER_NO_PATH) {
+        ReportFailure(dialog, "Error - Could not get Folder Details",
+                      "CreateShellGroupAndShortcut", "SHGetPathFromIDList", status);
+        return 0;
+    }
+    if (!EnsureBackslash(group, sizeof group) || !AppendText(group, sizeof group, kGroupName)) {
+        ReportFailure(dialog, "Error - Unable to add program group", "AddGroup",
+                      "CreateDirectory", STATUS_PATH_TOO_LONG);
+        return 0;
+    }
+    if (!AddGroup(dialog, group))
+        return 0;
+    MakeShortcut(dialog, group, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
+    MakeShortcut(dialog, group, "\\KorvuReference.lnk", options, "KorvuRef.chm");
+    return 1;
+}
+
+static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOptions *options)
+{
+    char desktop[MAX_PATH];
+    int status = 0;
+    int failed = GetShellFolderPath(allocator, DesktopFolderId(), desktop, &status);
+    if (failed == SHELL_FOLDER_NO_LOCATION) {
+        ReportFailure(dialog, "Error - Unable to create shortcut on the desktop ",
+                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+        return;
+    }
+    if (failed == SHELL_FOLDER_NO_PATH) {
+        ReportFailure(dialog, kGroupItemMessage, "CreateShellGroupAndShortcut",
+                      "SHGetPathFromIDList", status);
+        return;
+    }
+    MakeShortcut(dialog, desktop, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
+}
+
+void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options)
+{
+    IMalloc *allocator = NULL;
+    HRESULT result = SHGetMalloc(&allocator);
+    // Any failure, not only E_FAIL: without an allocator nothing can be freed.
+    if (FAILED(result) || !allocator) {
+        ReportFailure(dialog, "Error - Unable to allocate memory", "CreateShellGroupAndShortcut",
+                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
+        return;
+    }
+    if (MakeGroup(dialog, allocator, options))
+        MakeDesktopShortcut(dialog, allocator, options);
+    allocator->Release();
+}
