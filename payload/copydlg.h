@@ -1,10 +1,35 @@
-// The copy dialog and the installation run it performs.
+// The copy dialog, the installation run it performs, and the extraction
+// of the payload into the application directory.
 #pragma once
 #include <windows.h>
+#include <stdint.h>
+#include <stdio.h>
 
 INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL copydlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
 void CopyFiles(HWND dialog);
 
 // extract.cpp
 int UncompressMcfFile(HWND dialog, HWND progress);
+// Expands every record of the container data[0..size) into app_path, as
+// UncompressMcfFile does with the payload resource; `stamp` is the
+// last-write time every file gets. Reports its failures like it.
+int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
+                    const FILETIME *stamp);
 void DestroyDialogAndParent(HWND dialog);
+
+// What both decoder callbacks work on while one file is expanded.
+struct ExpandContext {
+    const char *stream;  // the record's stream, in place in the resource
+    uint32_t position;   // stream bytes handed to the decoder so far
+    uint32_t length;     // the record's stream_length
+    FILE *file;          // the output file
+    uint32_t remaining;  // stream bytes not yet handed out
+    uint32_t crc;        // running CRC-32 of the expanded bytes
+    int write_failed;    // a block did not reach the file completely
+};
+
+int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream,
+               const char *path);
+uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param);
+void WriteExpandedBlock(char *buffer, uint32_t *size, void *param);

@@ -1,11 +1,205 @@
-// Placeholder until the extraction lands.
+// Extraction of the payload: every record of the container resource is
+// expanded into the application directory, checked against its CRC-32 and
+// stamped with setup.exe's own last-write time.
 #include "copydlg.h"
-
-int UncompressMcfFile(HWND dialog, HWND progress) { (void)dialog; (void)progress; return 1; }
+#include "container.h"
+#include "crc32.h"
+#include "implode.h"
+#include "resource.h"
+#include "setup.h"
+#include "textbuf.h"
+#include <commctrl.h>
+#include <stdlib.h>
+#include <string.h>
 
 void DestroyDialogAndParent(HWND dialog)
 {
     HWND parent = GetParent(dialog);
     DestroyWindow(dialog);
     DestroyWindow(parent);
+}
+
+// Reports an extraction failure and ends the program's windows; returns 0
+// for the caller to pass on.
+static int FailExtraction(HWND dialog, const char *message, const char *call, int status)
+{
+    ReportFailure(dialog, message, "UncompressMcfFile", call, status);
+    DestroyDialogAndParent(dialog);
+    return 0;
+}
+
+uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param)
+{
+    ExpandContext *context = (ExpandContext *)param;
+    if (context->position >= context->length)
+        return 0;
+    uint32_t n = context->length - context->position;
+    if (n > *size)
+        n = *size;
+    memcpy(buffer, context->stream + context->position, n);
+    context->position += n;
+    context->remaining -= n;
+    return n;
+}
+
+void WriteExpandedBlock(char *buffer, uint32_t *size, void *param)
+{
+    ExpandContext *context = (ExpandContext *)param;
+    if (*size != 0 && fwrite(buffer, 1, *size, context->file) != *size)
+        context->write_failed = 1;
+    context->crc = UpdateCrc32(buffer, size, &context->crc);
+}
+
+// Opens the output file, clearing a read-only attribute that stops it.
+static FILE *OpenOutputFile(const char *path)
+{
+    FILE *file = fopen(path, "wb");
+    if (file)
+        return file;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return fopen(path, "wb");
+}
+
+int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path)
+{
+    (void)dialog;
+    ImplodeWorkArea *work = (ImplodeWorkArea *)malloc(IMPLODE_WORK_AREA_SIZE);
+    if (!work)
+        return 0;
+    ExpandContext context;
+    context.stream = stream;
+    context.position = 0;
+    context.length = length;
+    context.remaining = length;
+    context.crc = 0xFFFFFFFFu;
+    context.write_failed = 0;
+    context.file = OpenOutputFile(path);
+    if (!context.file) {
+        free(work);
+        return 0;
+    }
+    int result = 0;
+    if (length == 0) {
+        *crc = ~context.crc;
+        result = 1;
+    } else if (ExpandImplodeStream(ReadStreamBlock, WriteExpandedBlock, work, &context) ==
+               IMPLODE_OK) {
+        *crc = ~context.crc;
+        result = context.remaining == 0;
+    }
+    // A block or the last buffer that did not reach the disk (a full disk)
+    // would leave a short file behind a good CRC: that is a failure too.
+    if (context.write_failed)
+        result = 0;
+    if (fclose(context.file) != 0)
+        result = 0;
+    free(work);
+    return result;
+}
+
+// Gives the file setup.exe's last-write time; silent when it cannot.
+static void StampFile(const char *path, const FILETIME *stamp)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    SetFileTime(file, NULL, NULL, stamp);
+    CloseHandle(file);
+}
+
+// Expands one record; 0 after a reported failure.
+static int ExpandRecord(HWND dialog, HWND label, const char *appPath, const McfRecord *record,
+                        const unsigned char *stream, const FILETIME *stamp)
+{
+    char path[MAX_PATH];
+    if (!JoinText(path, sizeof path, appPath, record->file_name))
+        return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
+    SetWindowTextA(label, path);
+    uint32_t crc = 0;
+    if (!ExpandFile(dialog, &crc, record->stream_length, (const char *)stream, path) ||
+        crc != record->crc32)
+        return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
+    StampFile(path, stamp);
+    return 1;
+}
+
+int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
+                    const FILETIME *stamp)
+{
+    SendMessageA(progress, PBM_SETRANGE32, 1, (LPARAM)size);
+    SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
+    if (!options)
+        return FailExtraction(dialog, "Internal Error 7", "GetWindowLong", (int)GetLastError());
+    HWND bar = GetDlgItem(dialog, IDC_CDLG_PRG_CPFILE);
+    if (!bar)
+        return FailExtraction(dialog, "Internal Error 8", "GetDlgItem(hwnd, IDC_CDLG_PRG_CPFILE)",
+                              (int)GetLastError());
+    HWND label = GetDlgItem(dialog, IDC_CDLG_LBL_FNAME);
+    if (!label)
+        return FailExtraction(dialog, "Internal Error 9", "GetDlgItem(hwnd, IDC_CDLG_LBL_FNAME)",
+                              (int)GetLastError());
+    McfReader reader;
+    if (McfOpen(&reader, data, size) != MCF_RECORD)
+        return FailExtraction(dialog, "Internal Error 10", "McfFileheader", 0);
+
+    uint32_t total = 0;
+    for (;;) {
+        McfRecord record;
+        const unsigned char *stream = NULL;
+        int next = McfNext(&reader, &record, &stream);
+        if (next == MCF_END)
+            return 1;
+        // A stream that runs past the resource cannot expand: as error 13.
+        if (next == MCF_BAD_STREAM)
+            return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
+        if (next != MCF_RECORD)
+            return FailExtraction(dialog, "Internal Error 10", "McfFileheader", 0);
+        if (!ExpandRecord(dialog, label, options->app_path, &record, stream, stamp))
+            return 0;
+        total += record.stream_length;
+        SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
+    }
+}
+
+// setup.exe's own last-write time, which every installed file gets.
+static int ReadOwnLastWriteTime(HWND dialog, HINSTANCE module, FILETIME *stamp)
+{
+    char self[MAX_PATH];
+    stamp->dwLowDateTime = 0;
+    stamp->dwHighDateTime = 0;
+    // A path cut at the buffer's end would be unterminated on older systems.
+    DWORD length = GetModuleFileNameA(module, self, sizeof self);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (length > 0 && length < sizeof self)
+        file = CreateFileA(self, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FailExtraction(dialog, "Internal Error 14", "CreateFile", 0);
+    BOOL read = GetFileTime(file, NULL, NULL, stamp);
+    CloseHandle(file);
+    if (!read)
+        return FailExtraction(dialog, "Internal Error 15", "GetFileTime", 0);
+    return 1;
+}
+
+int UncompressMcfFile(HWND dialog, HWND progress)
+{
+    HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
+    FILETIME stamp;
+    if (!ReadOwnLastWriteTime(dialog, module, &stamp))
+        return 0;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
+    if (!found)
+        return FailExtraction(dialog, "Internal Error 4", "FindResource", (int)GetLastError());
+    HGLOBAL loaded = LoadResource(module, found);
+    if (!loaded)
+        return FailExtraction(dialog, "Internal Error 5", "LoadResource", (int)GetLastError());
+    DWORD size = SizeofResource(NULL, found);
+    const void *data = LockResource(loaded);
+    if (!data)
+        return FailExtraction(dialog, "Internal Error 6", "LockResource", (int)GetLastError());
+    return ExpandContainer(dialog, progress, data, size, &stamp);
 }
