@@ -1,6 +1,35 @@
-// Placeholder until the path routines land.
+// Directory creation and existence tests on the real file system.
 #include "setupdlg.h"
+#include "setup.h"
+#include "textbuf.h"
 
-int DoMakeDir(char *path) { return CreateDirectoryA(path, NULL) ? 0 : (int)GetLastError(); }
-int ConfigFileExists(const char *directory) { (void)directory; return 0; }
-int FileExists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+static int CreateOneLevel(const char *level, void *context)
+{
+    (void)context;
+    return CreateDirectoryA(level, NULL) == TRUE ? 0 : (int)GetLastError();
+}
+
+int DoMakeDir(char *path)
+{
+    return WalkDirLevels(path, CreateOneLevel, NULL);
+}
+
+int FileExists(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return 1;
+}
+
+// No directory, or one too long to hold the file's name: nothing to find.
+int ConfigFileExists(const char *directory)
+{
+    char path[MAX_PATH];
+    if (directory[0] == '\0' || !CopyText(path, sizeof path, directory) ||
+        !EnsureBackslash(path, sizeof path) || !AppendText(path, sizeof path, g_szIniFile))
+        return 0;
+    return FileExists(path);
+}

@@ -1,22 +1,216 @@
-// Placeholder until the setup dialog lands: Install takes the defaults.
+// The setup dialog: opening, command dispatch, the Enter key, leaving boxes.
 #include "setupdlg.h"
-#include "setup.h"
+#include "dlgparts.h"
 #include "resource.h"
-#include "textbuf.h"
+
+// The state label's own font lives as long as the dialog.
+static const char kLabelFontProp[] = "KorvuLabelFont";
+static const char kOnInit[] = "setupdlg_OnInitDialog";
+static const char kOnCommand[] = "setupdlg_OnCommand";
+
+HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
+                       const char *call)
+{
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) {
+        ReportFailure(dialog, message, function, call, (int)GetLastError());
+        EndDialog(dialog, 2);
+    }
+    return control;
+}
+
+void ShowSetupMessage(HWND dialog, const char *text)
+{
+    MessageBoxA(dialog, text, SETUP_TITLE, MB_OK);
+}
+
+// Fills a directory box; filling it is not the user's edit, so the flag
+// is cleared after the text's EN_CHANGE has set it.
+static int InitBox(HWND dialog, int id, const char *text, const char *error, const char *call,
+                   LONG *edited)
+{
+    HWND box = FindDialogControl(dialog, id, kOnInit, error, call);
+    if (!box)
+        return 0;
+    SetWindowTextA(box, text);
+    SendMessageA(box, EM_LIMITTEXT, MAX_PATH, 0);
+    if (edited)
+        *edited = 0;
+    return 1;
+}
+
+static void InitStateLabel(HWND dialog, HWND label, const SetupOptions *options)
+{
+    HFONT font = CreatePointFont(dialog, 10, "Tahoma", FALSE, TRUE, 400, 10);
+    if (font) {
+        if (SetPropA(dialog, kLabelFontProp, font))
+            SendMessageA(label, WM_SETFONT, (WPARAM)font, TRUE);
+        else
+            DeleteObject(font);
+    }
+    SetWindowTextA(label, options->upgrade == 1 ? "Upgradation" : "New Installation");
+}
+
+// NT before 4.0 has no folder browser for the first two buttons.
+static void DisableChangeButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    if (button)
+        EnableWindow(button, FALSE);
+}
+
+BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
+{
+    (void)focus;
+    SetupOptions *options = (SetupOptions *)param;
+    SetLastError(0);
+    if (SetWindowLongPtrA(dialog, GWLP_USERDATA, param) == 0 && GetLastError() != 0) {
+        ReportFailure(dialog, "Internal Error 50", kOnInit, "SetWindowLong", (int)GetLastError());
+        EndDialog(dialog, 2);
+        return TRUE;
+    }
+    if (!InitBox(dialog, IDC_EDT_APATH, options->app_path, "Internal Error 51",
+                 "GetDlgItem(hwnd, IDC_EDT_APATH)", NULL) ||
+        !InitBox(dialog, IDC_EDT_DPATH, options->data_path, "Internal Error 52",
+                 "GetDlgItem(hwnd, IDC_EDT_DPATH)", &options->data_path_edited) ||
+        !InitBox(dialog, IDC_EDT_CPATH, options->config_path, "Internal Error 53",
+                 "GetDlgItem(hwnd, IDC_EDT_CPATH)", &options->config_path_edited))
+        return TRUE;
+    HWND label = FindDialogControl(dialog, IDC_LBL_STATE, kOnInit, "Internal Error 54",
+                                   "GetDlgItem(hwnd, IDC_LBL_STATE)");
+    if (!label)
+        return TRUE;
+    InitStateLabel(dialog, label, options);
+    if (IsNtBefore40()) {
+        DisableChangeButton(dialog, IDC_BTN_CHANGE_APATH);
+        DisableChangeButton(dialog, IDC_BTN_CHANGE_DPATH);
+    }
+    return TRUE;
+}
+
+void setupdlg_OnDestroy(HWND dialog)
+{
+    HFONT font = (HFONT)RemovePropA(dialog, kLabelFontProp);
+    if (font)
+        DeleteObject(font);
+}
+
+// Enter: from a directory box to the next tab stop, from Install to Install.
+static void MoveOnEnter(HWND dialog)
+{
+    HWND focus = GetFocus();
+    if (!focus)
+        return;
+    HWND app = FindDialogControl(dialog, IDC_EDT_APATH, kOnCommand, "Internal Error 55",
+                                 "GetDlgItem(hwnd, IDC_EDT_APATH)");
+    if (!app)
+        return;
+    HWND data = FindDialogControl(dialog, IDC_EDT_DPATH, kOnCommand, "Internal Error 56",
+                                  "GetDlgItem(hwnd, IDC_EDT_DPATH)");
+    if (!data)
+        return;
+    HWND config = FindDialogControl(dialog, IDC_EDT_CPATH, kOnCommand, "Internal Error 57",
+                                    "GetDlgItem(hwnd, IDC_EDT_CPATH)");
+    if (!config)
+        return;
+    HWND install = FindDialogControl(dialog, IDC_BTN_INSTALL, kOnCommand, "Internal Error 58",
+                                     "GetDlgItem(hwnd, IDC_BTN_INSTALL)");
+    if (!install)
+        return;
+    if (focus == app || focus == data || focus == config)
+        PostMessageA(dialog, WM_NEXTDLGCTL, 0, 0);
+    else if (focus == install)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BTN_INSTALL, BN_CLICKED), (LPARAM)install);
+}
+
+// Trims a box the user leaves. Writing the text back raises EN_CHANGE, which
+// is not the user's edit: the flag keeps the value it had.
+static void TrimBox(HWND box, char *text, LONG *edited)
+{
+    text[0] = '\0';
+    GetWindowTextA(box, text, MAX_PATH);
+    TrimSpaces(text);
+    LONG before = edited ? *edited : 0;
+    SetWindowTextA(box, text);
+    if (edited)
+        *edited = before;
+}
+
+static void OnDependentBox(HWND box, UINT code, LONG *edited)
+{
+    char text[MAX_PATH];
+    if (code == EN_KILLFOCUS)
+        TrimBox(box, text, edited);
+    else if (code == EN_CHANGE)
+        *edited = 1;
+}
+
+static void LeaveAppBox(HWND dialog, HWND box, SetupOptions *options)
+{
+    char app[MAX_PATH];
+    TrimBox(box, app, NULL);
+    FollowAppDir(dialog, options, app, !IsBlank(app), "Internal Error 59", "Internal Error 60");
+}
+
+void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
+{
+    SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
+    if (!options) {
+        int status = (int)GetLastError();
+        EndDialog(dialog, 2);
+        ReportFailure(dialog, "Internal Error 54", kOnCommand, "GetWindowLong", status);
+        return;
+    }
+    switch (id) {
+    case IDC_EDT_APATH:
+        if (code == EN_KILLFOCUS)
+            LeaveAppBox(dialog, control, options);
+        break;
+    case IDC_EDT_DPATH:
+        OnDependentBox(control, code, &options->data_path_edited);
+        break;
+    case IDC_EDT_CPATH:
+        OnDependentBox(control, code, &options->config_path_edited);
+        break;
+    case IDC_BTN_CHANGE_APATH:
+        ChooseAppDir(dialog, options);
+        break;
+    case IDC_BTN_CHANGE_DPATH:
+        ChooseDependentDir(dialog, IDC_EDT_DPATH, "Please Select Data Directory and Press Ok",
+                           "Internal Error 64", "GetDlgItem(hwnd, IDC_EDT_DPATH)",
+                           &options->data_path_edited);
+        break;
+    case IDC_BTN_CHANGE_CPATH:
+        ChooseDependentDir(dialog, IDC_EDT_CPATH,
+                           "Please Select Configaration Directory and Press Ok",
+                           "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)",
+                           &options->config_path_edited);
+        break;
+    case IDC_BTN_INSTALL:
+        InstallDirectories(dialog, options);
+        break;
+    case IDC_BTN_EXIT:
+        EndDialog(dialog, 2);
+        break;
+    case IDOK:
+        MoveOnEnter(dialog);
+        break;
+    default:   // IDCANCEL included: Escape does not leave setup
+        break;
+    }
+}
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        return TRUE;
+    switch (message) {
+    case WM_INITDIALOG:
+        return setupdlg_OnInitDialog(dialog, (HWND)wParam, lParam);
+    case WM_COMMAND:
+        setupdlg_OnCommand(dialog, LOWORD(wParam), (HWND)lParam, HIWORD(wParam));
+        return FALSE;
+    case WM_DESTROY:
+        setupdlg_OnDestroy(dialog);
+        return FALSE;
     }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_BTN_INSTALL) {
-        SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
-        EnsureBackslash(options->app_path, sizeof options->app_path);
-        CreateDirectoryA(options->app_path, NULL);
-        EndDialog(dialog, 1);
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_BTN_EXIT)
-        EndDialog(dialog, 2);
     return FALSE;
 }

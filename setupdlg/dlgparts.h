@@ -1,0 +1,26 @@
+// Pieces of the setup dialog shared by its source files.
+#pragma once
+#include <windows.h>
+#include "setup.h"
+
+BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
+void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code);
+void setupdlg_OnDestroy(HWND dialog);
+
+// A control of the dialog, or null after reporting `message` (the internal
+// error of this call site) and ending the dialog with 2.
+HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
+                       const char *call);
+
+// A plain message about the user's input.
+void ShowSetupMessage(HWND dialog, const char *text);
+
+// follow.cpp: the dependent boxes and the label follow the application box.
+void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,
+                  const char *dataError, const char *configError);
+void ChooseAppDir(HWND dialog, SetupOptions *options);
+void ChooseDependentDir(HWND dialog, int boxId, const char *title, const char *error,
+                        const char *call, LONG *edited);
+
+// install.cpp
+void InstallDirectories(HWND dialog, SetupOptions *options);

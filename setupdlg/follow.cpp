@@ -1,0 +1,91 @@
+// The label and the untouched dependent boxes follow the application
+// directory; the Change buttons put chosen directories in the boxes.
+#include "setupdlg.h"
+#include "dlgparts.h"
+#include "resource.h"
+#include "textbuf.h"
+#include <string.h>
+
+static const char kOnCommand[] = "setupdlg_OnCommand";
+static const char kSection[] = "Korvu";
+
+// The data box shows a previous installation's Data value, else app\Data.
+static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, const char *error)
+{
+    HWND box = FindDialogControl(dialog, IDC_EDT_DPATH, kOnCommand, error,
+                                 "GetDlgItem(hwnd, IDC_EDT_DPATH)");
+    if (!box)
+        return;
+    char value[MAX_PATH];
+    if (LookupPreviousSetting(dialog, app, kSection, "Data", value) == 1) {
+        options->upgrade = 1;
+    } else {
+        // Too long to derive: an empty box, which Install refuses, rather
+        // than a cut path.
+        if (!DeriveDataPath(value, sizeof value, app))
+            value[0] = '\0';
+        options->upgrade = 0;
+    }
+    SetWindowTextA(box, value);
+    options->data_path_edited = 0;
+}
+
+// The configuration box shows a previous Config value, else app itself.
+static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
+                            const char *error)
+{
+    HWND box = FindDialogControl(dialog, IDC_EDT_CPATH, kOnCommand, error,
+                                 "GetDlgItem(hwnd, IDC_EDT_CPATH)");
+    if (!box)
+        return;
+    char value[MAX_PATH];
+    int found = LookupPreviousSetting(dialog, app, kSection, "Config", value) == 1;
+    options->config_found = found;
+    SetWindowTextA(box, found ? value : app);
+    options->config_path_edited = 0;
+}
+
+void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,
+                  const char *dataError, const char *configError)
+{
+    SetDlgItemTextA(dialog, IDC_LBL_STATE,
+                    ConfigFileExists(app) ? "Upgradation" : "New Installation");
+    if (!lookups)
+        return;
+    if (options->data_path_edited == 0)
+        FollowDataBox(dialog, options, app, dataError);
+    if (options->config_path_edited == 0)
+        FollowConfigBox(dialog, options, app, configError);
+}
+
+void ChooseAppDir(HWND dialog, SetupOptions *options)
+{
+    char path[MAX_PATH];
+    if (!GetChangedDir(dialog, path, "Please Select Application Directory and Press Ok"))
+        return;
+    TrimSpaces(path);
+    if (strlen(path) > MAX_APP_PATH_CHARS) {
+        ShowSetupMessage(dialog, "Application path cannot be greater than 240 characters.");
+        return;
+    }
+    HWND box = FindDialogControl(dialog, IDC_EDT_APATH, kOnCommand, "Internal Error 61",
+                                 "GetDlgItem(hwnd, IDC_EDT_APATH)");
+    if (!box)
+        return;
+    SetWindowTextA(box, path);
+    FollowAppDir(dialog, options, path, 1, "Internal Error 62", "Internal Error 63");
+}
+
+void ChooseDependentDir(HWND dialog, int boxId, const char *title, const char *error,
+                        const char *call, LONG *edited)
+{
+    char path[MAX_PATH];
+    if (!GetChangedDir(dialog, path, title))
+        return;
+    TrimSpaces(path);
+    HWND box = FindDialogControl(dialog, boxId, kOnCommand, error, call);
+    if (!box)
+        return;
+    SetWindowTextA(box, path);
+    *edited = 1;
+}
