@@ -1,0 +1,91 @@
+#include "testfs.h"
+#include "setup.h"
+
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+static void MakeAllLevels(const std::string &path)
+{
+    for (size_t i = 3; i <= path.size(); i++) {
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), NULL);
+    }
+}
+
+void FreshDir(const std::string &path)
+{
+    RemoveTree(path);
+    MakeAllLevels(path);
+}
+
+bool WriteTextFile(const std::string &path, const std::string &content)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, content.data(), (DWORD)content.size(), &written, NULL);
+    CloseHandle(file);
+    return ok && written == content.size();
+}
+
+bool DirExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MissingDrive()
+{
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Q'; letter > 'D'; letter--) {
+        if (!(drives & (1u << (letter - 'A'))))
+            return std::string(1, letter) + ":";
+    }
+    return "";
+}
+
+bool RunningOnWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+int MissingDriveError()
+{
+    return RunningOnWine() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+void InitSetupGlobals()
+{
+    g_hInstance = GetModuleHandleA(NULL);
+    ZeroMemory(&g_osvi, sizeof g_osvi);
+    g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
+    GetVersionExA(&g_osvi);
+    lstrcpyA(g_szIniFile, "Korvu.ini");
+}

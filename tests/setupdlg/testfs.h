@@ -1,0 +1,22 @@
+// Real files and directories for the tests, on Wine's file system.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// Removes a directory and everything under it; absent is fine.
+void RemoveTree(const std::string &path);
+// An empty directory at path (its parents created), removing what was there.
+void FreshDir(const std::string &path);
+// A file with the given content; true when written whole.
+bool WriteTextFile(const std::string &path, const std::string &content);
+bool DirExists(const std::string &path);
+bool PathExists(const std::string &path);
+// A drive letter with no drive behind it, as "Q:".
+std::string MissingDrive();
+// True under Wine, where a few system error codes differ from Windows.
+bool RunningOnWine();
+// The code CreateDirectoryA gives for a path on a drive that does not exist:
+// 3 (ERROR_PATH_NOT_FOUND) on Windows, 2 (ERROR_FILE_NOT_FOUND) on Wine 8.
+int MissingDriveError();
+// The program's globals as WinMain fills them.
+void InitSetupGlobals();
