@@ -11,10 +11,14 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #define isatty _isatty
+#define MakeDirectory(path) _mkdir(path)
 #else
+#include <sys/stat.h>
 #include <unistd.h>
+#define MakeDirectory(path) mkdir(path, 0777)
 #endif
 
 #include "container.h"
@@ -144,9 +148,8 @@ int CmdExplode(int argc, char **argv)
         Fail(std::string(argv[0]) + ": " + ImplodeResultName(d.result));
         return 10 + (int)d.result;
     }
-    if (!d.used_all)
-        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream were not read\n",
-                argv[0]);
+    if (!d.used_all || StreamHasSlack(stream.data(), stream.size()))
+        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream\n", argv[0]);
     return 0;
 }
 
@@ -281,7 +284,9 @@ std::string CheckRecord(const McfRecord &r, const unsigned char *stream, Decoded
     *d = DecodeStream(stream, r.stream_length);
     if (d->result != IMPLODE_OK)
         return std::string("decoder: ") + ImplodeResultName(d->result);
-    if (!d->used_all)
+    // The setup program refuses a stream it did not read to the end; and a
+    // sound stream ends with its end unit in its last byte.
+    if (!d->used_all || StreamHasSlack(stream, r.stream_length))
         return "bytes after the end of the stream";
     if (d->crc32 != r.crc32) {
         char buf[64];
@@ -321,8 +326,9 @@ int CmdList(int argc, char **argv)
         expanded += d.out.size();
         files++;
     }
-    printf("%10llu %10llu %5.1f%%  %u file%s\n", (unsigned long long)stored,
-           (unsigned long long)expanded, expanded ? 100.0 * stored / expanded : 0.0, files,
+    // Doubles, not long long: the Windows build prints with the old runtime.
+    printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
+           expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");
     if (code != MCF_END)
         return Fail(ContainerError(argv[0], code, r));
@@ -369,6 +375,8 @@ int CmdExtract(int argc, char **argv)
     if (!OpenContainer(argv[0], &o, &why))
         return Fail(why);
     std::string dir = argv[1];
+    if (MakeDirectory(dir.c_str()) != 0 && errno != EEXIST)
+        return Fail("cannot create " + dir + ": " + strerror(errno));
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\')
         dir += '/';
     McfRecord r;

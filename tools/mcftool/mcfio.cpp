@@ -71,6 +71,11 @@ DecodedStream DecodeStream(const unsigned char *stream, size_t size)
     return d;
 }
 
+bool StreamHasSlack(const unsigned char *stream, size_t size)
+{
+    return size > 0 && DecodeStream(stream, size - 1).result == IMPLODE_OK;
+}
+
 uint32_t Crc32Of(const unsigned char *data, size_t size)
 {
     uint32_t crc = 0xFFFFFFFFu;
@@ -85,7 +90,7 @@ uint32_t Crc32Of(const unsigned char *data, size_t size)
 
 std::string BaseName(const std::string &path)
 {
-    size_t cut = path.find_last_of("/\\:");
+    size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 

@@ -20,10 +20,14 @@ struct DecodedStream {
 };
 DecodedStream DecodeStream(const unsigned char *stream, size_t size);
 
+// 1 when the stream still decodes without its last byte: its end unit is not
+// in its last byte, and the bytes after it are slack.
+bool StreamHasSlack(const unsigned char *stream, size_t size);
+
 uint32_t Crc32Of(const unsigned char *data, size_t size);
 
-// The name a file gets in the container: what follows the last slash,
-// backslash or drive colon of its path.
+// The name a file gets in the container: what follows the last slash or
+// backslash of its path. A drive's colon stays, and the name is refused.
 std::string BaseName(const std::string &path);
 
 // Empty when the extraction would take `name`, else why not.
