@@ -1,0 +1,613 @@
+// setup.exe used as a person would, from start to exit code, on the
+// Windows families Wine can pretend to be; then what it left on disk.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <set>
+
+#include "checks.h"
+#include "ui.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kCaption[] = "Korvu ark 7.2 Setup";
+const int kWait = 30000;        // for a window to appear or go
+const int kRunWait = 120000;    // for a whole installation run
+
+// Controls of setup.exe's dialogs, as a person sees them.
+enum {
+    kExitButton = 1000,
+    kInstallButton = 1016,
+    kChangeApp = 1018,
+    kChangeData = 1021,
+    kChangeConfig = 1022,
+    kDataBox = 1042,
+    kAppBox = 1043,
+    kConfigBox = 1046,
+    kStateLabel = 1048,
+    kCopyFileLabel = 1026,
+    kCopyingLabel = 1025,
+    kFinishOk = 1040,
+    kFinishMessage = 1049,
+    kBoxText = 0xFFFF,
+};
+
+// Controls of the sample application's window.
+enum { kKorvuData = 101, kKorvuConfig = 102 };
+
+// Where each family keeps the group and the desktop shortcut.
+struct Family {
+    int programs;
+    int desktop;
+    int otherPrograms;   // the other family's folders, which must stay empty
+    int otherDesktop;
+};
+const Family kNtFamily = {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PROGRAMS,
+                          CSIDL_DESKTOPDIRECTORY};
+const Family k9xFamily = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
+                          CSIDL_COMMON_DESKTOPDIRECTORY};
+
+std::string BaseName(const std::string &path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::string Listing(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return "[" + text + "]";
+}
+
+// What the run showed between Install and its end.
+struct RunSeen {
+    bool copyDialog = false;
+    std::string copyCaption;
+    std::string copyingText;
+    std::string fileLabel;     // the file being written when the screen was held
+    HWND finish = NULL;
+    HWND box = NULL;           // a message box instead of the finish dialog
+    bool exited = false;
+};
+
+class E2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(NULL);
+        CleanState();
+    }
+
+    void TearDown() override
+    {
+        app_.Kill();
+        setup_.Kill();
+        CleanState();
+        CoUninitialize();
+    }
+
+    // Starts setup.exe (or a copy) as Windows `version`.
+    void StartSetup(const std::string &exe, const std::string &version)
+    {
+        SetReportedVersion(BaseName(exe), version);
+        ASSERT_TRUE(setup_.Start(exe, RunDir())) << exe << ": CreateProcess error " << setup_.error();
+    }
+
+    // The background window, maximised, then the setup dialog over it.
+    HWND WaitForSetupDialog()
+    {
+        HWND background = WaitScreen(setup_.pid(), Screen::Background, kWait);
+        EXPECT_TRUE(background) << "no background window; seen: " << DescribeScreens(setup_.pid());
+        if (background) {
+            EXPECT_EQ(kCaption, StoredTextOf(background));
+            EXPECT_TRUE(IsZoomed(background)) << "background window not maximised";
+            RECT rect;
+            GetWindowRect(background, &rect);
+            EXPECT_GE(rect.right - rect.left, GetSystemMetrics(SM_CXSCREEN));
+        }
+        HWND dialog = WaitScreen(setup_.pid(), Screen::SetupDialog, kWait);
+        EXPECT_TRUE(dialog) << "no setup dialog; seen: " << DescribeScreens(setup_.pid());
+        if (dialog) {
+            EXPECT_EQ(kCaption, StoredTextOf(dialog));
+            EXPECT_EQ(background, GetWindow(dialog, GW_OWNER)) << "the background window owns the dialog";
+        }
+        return dialog;
+    }
+
+    void ExpectBoxes(HWND dialog, const std::string &label, const std::string &app,
+                     const std::string &data, const std::string &config)
+    {
+        EXPECT_EQ(label, ItemText(dialog, kStateLabel));
+        EXPECT_EQ(app, ItemText(dialog, kAppBox));
+        EXPECT_EQ(data, ItemText(dialog, kDataBox));
+        EXPECT_EQ(config, ItemText(dialog, kConfigBox));
+    }
+
+    // Clicks Install and watches the run: holds the copy dialog still for
+    // its picture once it names a file, and returns at the finish dialog,
+    // a message box or the program's end.
+    RunSeen Install(HWND dialog, const std::string &shotPrefix)
+    {
+        RunSeen seen;
+        ClickWindow(GetDlgItem(dialog, kInstallButton));
+        DWORD start = GetTickCount();
+        while ((int)(GetTickCount() - start) < kRunWait) {
+            if (!seen.fileLabel.size()) {
+                if (HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog)) {
+                    seen.copyDialog = true;
+                    // Wine shows what the busy program draws only when it next
+                    // handles messages, so the picture shows the dialog as
+                    // drawn when it opened, without file name and progress.
+                    std::string label = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
+                    if (!label.empty() && setup_.Suspend()) {
+                        seen.copyCaption = StoredTextOf(copy);
+                        seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
+                        seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
+                        Shot(shotPrefix + "-2-copy-dialog");
+                        setup_.Resume();
+                    }
+                }
+            }
+            if ((seen.finish = FindScreen(setup_.pid(), Screen::FinishDialog)))
+                break;
+            if ((seen.box = FindScreen(setup_.pid(), Screen::MessageBox)))
+                break;
+            if (!setup_.Running()) {
+                seen.exited = true;
+                break;
+            }
+        }
+        return seen;
+    }
+
+    // The finish dialog's text, its picture, OK, and the exit code 0.
+    void FinishWithOk(HWND finish, const std::string &shotPrefix)
+    {
+        ASSERT_TRUE(finish) << "no finish dialog; seen: " << DescribeScreens(setup_.pid());
+        EXPECT_EQ(kCaption, StoredTextOf(finish));
+        EXPECT_EQ("Korvu Installation Successful\n", ItemText(finish, kFinishMessage));
+        Settle(finish);
+        Shot(shotPrefix + "-3-finish-dialog");
+        ClickWindow(GetDlgItem(finish, kFinishOk));
+        ExpectExitCode0();
+    }
+
+    void ExpectExitCode0()
+    {
+        DWORD code = 12345;
+        ASSERT_TRUE(setup_.WaitExit(kWait, &code)) << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
+        EXPECT_EQ(0u, code);
+    }
+
+    // A message box of setup.exe: its caption and text; OK closes it.
+    void AnswerBox(HWND box, const std::string &text, const std::string &shot)
+    {
+        ASSERT_TRUE(box) << "no message box; seen: " << DescribeScreens(setup_.pid());
+        EXPECT_EQ(kCaption, StoredTextOf(box));
+        EXPECT_EQ(text, ItemText(box, kBoxText));
+        Settle(box);
+        if (!shot.empty())
+            Shot(shot);
+        ClickWindow(GetDlgItem(box, IDOK));
+        EXPECT_TRUE(WaitGone(box, kWait)) << "the message box stays after OK";
+    }
+
+    // The whole fresh installation with the defaults, as version `version`.
+    void FreshInstall(const std::string &version, const Family &family, const std::string &shots);
+
+    // Every payload file in `app`, byte for byte, with `setupExe`'s time.
+    void ExpectPayloadInstalled(const std::string &app, const std::string &setupExe,
+                                const std::vector<std::string> &names);
+    void ExpectShortcuts(const std::string &app, const Family &family);
+    void ExpectNoShortcuts();
+    void ExpectIni(const std::string &app, const std::vector<std::string> &lines,
+                   const std::string &data, const std::string &config);
+
+    Program setup_;
+    Program app_;
+};
+
+std::vector<std::string> ExpectedNames()
+{
+    return ListDir(ExpectedDir());
+}
+
+std::string SetupExe()
+{
+    return RunDir() + "setup.exe";
+}
+
+void E2E::ExpectPayloadInstalled(const std::string &app, const std::string &setupExe,
+                                 const std::vector<std::string> &names)
+{
+    FILETIME setupTime;
+    ASSERT_TRUE(LastWrite(setupExe, &setupTime)) << setupExe;
+    for (const std::string &name : names) {
+        std::string installed = app + "\\" + name;
+        bool ok = false;
+        std::string got = ReadBytes(installed, &ok);
+        std::string want = ReadBytes(ExpectedDir() + name);
+        EXPECT_TRUE(ok) << installed << " missing";
+        EXPECT_TRUE(got == want) << installed << ": " << got.size() << " bytes, the original "
+                                 << want.size() << ", contents differ";
+        FILETIME time;
+        if (ok && LastWrite(installed, &time)) {
+            EXPECT_EQ(0, CompareFileTime(&time, &setupTime))
+                << installed << " written " << TimeText(time) << ", setup.exe " << TimeText(setupTime);
+        }
+    }
+}
+
+void E2E::ExpectShortcuts(const std::string &app, const Family &family)
+{
+    std::string group = SpecialFolder(family.programs) + "\\Korvu ark 7.2";
+    struct Want {
+        std::string link;
+        std::string target;
+        bool present;
+    };
+    std::vector<Want> wants = {
+        {group + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true},
+        // The help file is not in the payload: its shortcut only when it is there.
+        {group + "\\KorvuReference.lnk", app + "\\KorvuRef.chm", FileExists(app + "\\KorvuRef.chm")},
+        {SpecialFolder(family.desktop) + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true},
+    };
+    for (const Want &want : wants) {
+        if (!want.present) {
+            EXPECT_FALSE(FileExists(want.link)) << want.link << " made although its target is missing";
+            continue;
+        }
+        Link link = ReadLink(want.link);
+        EXPECT_TRUE(link.loaded) << want.link << ": " << link.error;
+        EXPECT_EQ(want.target, link.target) << want.link;
+        EXPECT_EQ(app, link.workDir) << want.link;
+    }
+    // The other family's folders stay as they were.
+    EXPECT_FALSE(DirExists(SpecialFolder(family.otherPrograms) + "\\Korvu ark 7.2"))
+        << SpecialFolder(family.otherPrograms);
+    EXPECT_FALSE(FileExists(SpecialFolder(family.otherDesktop) + "\\Korvu 7.2.lnk"))
+        << SpecialFolder(family.otherDesktop);
+}
+
+void E2E::ExpectNoShortcuts()
+{
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+        EXPECT_FALSE(DirExists(SpecialFolder(csidl) + "\\Korvu ark 7.2")) << SpecialFolder(csidl);
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
+        EXPECT_FALSE(FileExists(SpecialFolder(csidl) + "\\Korvu 7.2.lnk")) << SpecialFolder(csidl);
+}
+
+void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &lines,
+                    const std::string &data, const std::string &config)
+{
+    std::string path = app + "\\Korvu.ini";
+    bool ok = false;
+    std::string bytes = ReadBytes(path, &ok);
+    ASSERT_TRUE(ok) << path << " missing";
+    // Through the profile functions, as the application reads it.
+    EXPECT_EQ(data, ProfileValue(path, "Korvu", "Data"));
+    EXPECT_EQ(config, ProfileValue(path, "Korvu", "Config"));
+    // Keys, comments and their order, on Windows and Wine alike (see ProfileLines).
+    std::vector<std::string> got = ProfileLines(bytes);
+    EXPECT_TRUE(lines == got) << "Korvu.ini as the profile functions see it:\n" << Join(got)
+                              << "expected:\n" << Join(lines);
+    EXPECT_TRUE(AllLinesEndCrLf(bytes)) << "a line of Korvu.ini does not end with CR LF:\n" << bytes;
+}
+
+void E2E::FreshInstall(const std::string &version, const Family &family, const std::string &shots)
+{
+    StartSetup(SetupExe(), version);
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "New Installation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
+    // The folder browser buttons are off on NT before 4.0 only.
+    bool browsers = version != "nt351";
+    EXPECT_EQ(browsers, IsWindowEnabled(GetDlgItem(dialog, kChangeApp)) != FALSE) << version;
+    EXPECT_EQ(browsers, IsWindowEnabled(GetDlgItem(dialog, kChangeData)) != FALSE) << version;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kChangeConfig))) << version;
+    Settle(dialog);
+    Shot(shots + "-1-setup-dialog");
+
+    RunSeen seen = Install(dialog, shots);
+    EXPECT_TRUE(seen.copyDialog) << "the copy dialog was not seen";
+    if (!seen.fileLabel.empty()) {
+        EXPECT_EQ(kCaption, seen.copyCaption);
+        EXPECT_EQ("Copying Files.......", seen.copyingText);
+        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
+    }
+    ASSERT_FALSE(seen.box) << "message box during the run: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, shots);
+
+    std::vector<std::string> names = ExpectedNames();
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), names);
+    std::vector<std::string> want = names;
+    want.push_back("Data");
+    want.push_back("Korvu.ini");
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(Listing(want), Listing(ListDir("C:\\Korvu")));
+    EXPECT_TRUE(DirExists("C:\\Korvu\\Data"));
+    ExpectIni("C:\\Korvu", TemplateLines("C:\\Korvu\\Data", "C:\\Korvu"), "C:\\Korvu\\Data", "C:\\Korvu");
+    ExpectShortcuts("C:\\Korvu", family);
+}
+
+// ---- 1 and 4: fresh installation on each family -------------------------
+
+TEST_F(E2E, FreshInstallWinXpThenStartFromShortcut)
+{
+    FreshInstall("winxp", kNtFamily, "xp");
+    if (HasFatalFailure() || HasFailure())
+        return;
+
+    // The program, started from its new Start-menu entry as from the menu.
+    std::string link = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu ark 7.2\\Korvu 7.2.lnk";
+    SHELLEXECUTEINFOA execute;
+    ZeroMemory(&execute, sizeof execute);
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.lpFile = link.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExA(&execute)) << link << ": error " << GetLastError();
+    DWORD start = GetTickCount();
+    HWND window = NULL;
+    while (!window && (int)(GetTickCount() - start) < kWait) {
+        window = FindWindowA("Korvu72Main", "Korvu ark 7.2");
+        if (!window)
+            Sleep(50);
+    }
+    if (execute.hProcess)
+        CloseHandle(execute.hProcess);
+    ASSERT_TRUE(window) << "Korvu72.exe showed no window";
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    app_.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
+    EXPECT_EQ("C:\\Korvu\\Data", ItemText(window, kKorvuData));
+    EXPECT_EQ("C:\\Korvu", ItemText(window, kKorvuConfig));
+    Settle(window);
+    Shot("xp-4-korvu72");
+
+    BringToFront(window);
+    KeyChord(VK_MENU, VK_F4);
+    DWORD code = 12345;
+    EXPECT_TRUE(app_.WaitExit(kWait, &code)) << "Korvu72.exe did not close with Alt+F4";
+    EXPECT_EQ(0u, code);
+}
+
+TEST_F(E2E, FreshInstallWin98PerUserFolders)
+{
+    FreshInstall("win98", k9xFamily, "win98");
+}
+
+TEST_F(E2E, FreshInstallNt40AllUsersFolders)
+{
+    FreshInstall("nt40", kNtFamily, "nt40");
+}
+
+TEST_F(E2E, FreshInstallNt351BrowserButtonsOff)
+{
+    FreshInstall("nt351", kNtFamily, "nt351");
+}
+
+TEST_F(E2E, Win31ShowsNothingAndExits0)
+{
+    StartSetup(SetupExe(), "win31");
+    DWORD code = 12345;
+    std::set<std::string> shown;
+    DWORD start = GetTickCount();
+    while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
+        for (HWND window : TopWindows(setup_.pid()))
+            shown.insert(ScreenName(Classify(window)) + std::string(" \"") + StoredTextOf(window) + "\"");
+        Sleep(5);
+    }
+    ASSERT_TRUE(setup_.WaitExit(0, &code)) << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(shown.empty()) << "windows shown: " << *shown.begin();
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
+// ---- 2: a typed directory with spaces around it --------------------------
+
+TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
+{
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    HWND app = GetDlgItem(dialog, kAppBox);
+    ReplaceEditText(app, "  C:\\Acct Seven  ");
+    ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
+    // Leaving the box trims it and the untouched boxes follow.
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitText(app, "C:\\Acct Seven", kWait)) << "\"" << TextOf(app) << "\"";
+    EXPECT_TRUE(WaitText(GetDlgItem(dialog, kDataBox), "C:\\Acct Seven\\Data", kWait));
+    ExpectBoxes(dialog, "New Installation", "C:\\Acct Seven", "C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    Settle(dialog);
+    Shot("typed-1-setup-dialog");
+
+    RunSeen seen = Install(dialog, "typed");
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    if (!seen.fileLabel.empty()) {
+        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
+    }
+    FinishWithOk(seen.finish, "typed");
+
+    std::vector<std::string> names = ExpectedNames();
+    ExpectPayloadInstalled("C:\\Acct Seven", SetupExe(), names);
+    EXPECT_TRUE(DirExists("C:\\Acct Seven\\Data"));
+    EXPECT_FALSE(DirExists("C:\\Korvu")) << "the default directory was made as well";
+    ExpectIni("C:\\Acct Seven", TemplateLines("C:\\Acct Seven\\Data", "C:\\Acct Seven"),
+              "C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    ExpectShortcuts("C:\\Acct Seven", kNtFamily);
+}
+
+// ---- 3: upgrade over Korvu orb 6.3 --------------------------------------
+
+TEST_F(E2E, UpgradeOverPreviousVersion)
+{
+    // What Korvu orb 6.3 left: its program, its help file, a Korvu.ini the
+    // user has edited, its group and its desktop shortcut (all users', as
+    // on NT), and one desktop shortcut of the user's own.
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\KorvuRef.chm", "ITSF old reference"));
+    const std::string oldIni =
+        ";; Korvu orb 6.3 workstation parameters\r\n"
+        "; kept by the accounts office\r\n"
+        "\r\n"
+        "[Korvu]\r\n"
+        "    ;; where the ledgers live\r\n"
+        "Data = C:\\Korvu6\\Data\r\n"
+        "Load = 0042\r\n"
+        "Default Companies = NO\r\n"
+        "Config = C:\\Korvu6\\Cfg\r\n"
+        "Printer Lines = 66\r\n"
+        "\r\n"
+        "[Printers]\r\n"
+        "Default = LPT1\r\n";
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", oldIni));
+    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    std::string userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
+    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    ASSERT_TRUE(MakeLink(oldGroup + "\\KorvuReference.lnk", "C:\\Korvu\\KorvuRef.chm", "C:\\Korvu"));
+    ASSERT_TRUE(MakeLink(commonDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    ASSERT_TRUE(MakeLink(userDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
+    Settle(dialog);
+    Shot("upgrade-1-setup-dialog");
+
+    RunSeen seen = Install(dialog, "upgrade");
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, "upgrade");
+
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    // The taken-over directories are used as they are, not made.
+    EXPECT_FALSE(DirExists("C:\\Korvu6")) << "the previous data directory was created";
+    ExpectIni("C:\\Korvu",
+              {
+                  ";; Korvu orb 6.3 workstation parameters",
+                  "; kept by the accounts office",
+                  "[Korvu]",
+                  ";; where the ledgers live",
+                  "Data=C:\\Korvu6\\Data",
+                  "Load=0042",
+                  "Default Companies=NO",
+                  "Config=C:\\Korvu6\\Cfg",
+                  "Printer Lines=66",
+                  "[Printers]",
+                  "Default=LPT1",
+              },
+              "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
+    // The old version is gone, the new one in its place; the help file now
+    // has its shortcut in the new group.
+    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
+    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_FALSE(FileExists(commonDesktop + "\\Korvu 6.3.lnk"));
+    EXPECT_TRUE(FileExists("C:\\Korvu\\KorvuRef.chm"));
+    ExpectShortcuts("C:\\Korvu", kNtFamily);
+    // On NT only all users' folders are cleaned; the user's own shortcut stays.
+    EXPECT_TRUE(FileExists(userDesktop + "\\Korvu 6.3.lnk"));
+}
+
+// ---- 5: leaving, and a path that is refused -----------------------------
+
+TEST_F(E2E, ExitSetupWritesNothing)
+{
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ClickWindow(GetDlgItem(dialog, kExitButton));
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
+TEST_F(E2E, InvalidApplicationPathIsRefused)
+{
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    HWND app = GetDlgItem(dialog, kAppBox);
+    const char *const refused[] = {"1:\\Acct7", "C:\\Acct7:x"};
+    for (const char *path : refused) {
+        ReplaceEditText(app, path);
+        ASSERT_TRUE(WaitText(app, path, kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
+        ClickWindow(GetDlgItem(dialog, kInstallButton));
+        HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
+        AnswerBox(box, "Given application path is not valid",
+                  path == refused[0] ? "invalid-1-message" : "");
+        // The dialog stays, with the text as typed.
+        EXPECT_TRUE(IsWindowVisible(dialog)) << path;
+        EXPECT_TRUE(IsWindowEnabled(dialog)) << path;
+        EXPECT_EQ(path, TextOf(app));
+        EXPECT_EQ(dialog, FindScreen(setup_.pid(), Screen::SetupDialog));
+        EXPECT_FALSE(DirExists("C:\\Acct7")) << path;
+        EXPECT_FALSE(DirExists("C:\\Korvu")) << path;
+    }
+    ClickWindow(GetDlgItem(dialog, kExitButton));
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Acct7"));
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
+// ---- 6: a damaged payload -------------------------------------------------
+
+TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
+{
+    // A copy of setup.exe with one byte of its last stream flipped, as a
+    // bad download would have it.
+    std::string bad = ScratchDir() + "setupbad.exe";
+    std::string error;
+    std::string payload = PayloadOf(SetupExe(), &error);
+    ASSERT_FALSE(payload.empty()) << error;
+    std::vector<Record> records = RecordsOf(payload);
+    ASSERT_GE(records.size(), 2u) << "the payload needs two files, one before the damaged one";
+    const Record &damaged = records.back();
+    std::string image = ReadBytes(SetupExe());
+    size_t at = image.find(payload);
+    ASSERT_NE(std::string::npos, at) << "payload not found in the file";
+    image[at + damaged.streamOffset + damaged.streamLength / 2] ^= 0xFF;
+    ASSERT_TRUE(WriteBytes(bad, image)) << bad;
+    std::string badPayload = PayloadOf(bad, &error);
+    ASSERT_EQ(payload.size(), badPayload.size()) << error;
+    ASSERT_NE(payload, badPayload);
+
+    StartSetup(bad, "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    RunSeen seen = Install(dialog, "damaged");
+    ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
+    AnswerBox(seen.box, "Internal Error 13\n\n(Status:0)", "damaged-3-internal-error");
+    // No finish dialog after the box either; the program ends by itself.
+    DWORD start = GetTickCount();
+    while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
+        ASSERT_FALSE(FindScreen(setup_.pid(), Screen::FinishDialog)) << "finish dialog after the error";
+        Sleep(20);
+    }
+    ExpectExitCode0();
+
+    std::vector<std::string> before;
+    for (size_t i = 0; i + 1 < records.size(); ++i)
+        before.push_back(records[i].name);
+    ExpectPayloadInstalled("C:\\Korvu", bad, before);
+    std::string broken = "C:\\Korvu\\" + damaged.name;
+    if (FileExists(broken)) {
+        EXPECT_NE(ReadBytes(ExpectedDir() + damaged.name), ReadBytes(broken)) << broken;
+    }
+    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu.ini")) << "Korvu.ini written after the failure";
+    ExpectNoShortcuts();
+}
+
+}  // namespace

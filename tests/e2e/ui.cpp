@@ -1,0 +1,399 @@
+// Driving setup.exe from outside, as a person at the screen would.
+#include "ui.h"
+
+#include <stdio.h>
+
+namespace e2e {
+
+namespace {
+
+// The controls that tell setup.exe's windows apart.
+const int kStateLabel = 1048;      // setup dialog: "New Installation" / "Upgradation"
+const int kProgressBar = 1024;     // copy dialog
+const int kFinishOk = 1040;        // finish dialog
+const int kMessageBoxText = 0xFFFF;
+
+std::string ModuleDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string dir(path, n);
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SendOne(INPUT *input)
+{
+    SendInput(1, input, sizeof(INPUT));
+}
+
+void Key(WORD vk, bool down)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, 0);
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendOne(&input);
+}
+
+void UnicodeChar(wchar_t c)
+{
+    INPUT input[2];
+    ZeroMemory(input, sizeof input);
+    for (int i = 0; i < 2; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wScan = c;
+        input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// Lets the target's thread take the input before the next event; a person
+// types at most a few keys in this time.
+void Pace()
+{
+    Sleep(15);
+}
+
+void MouseTo(int x, int y, DWORD extra)
+{
+    int w = GetSystemMetrics(SM_CXSCREEN);
+    int h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_MOUSE;
+    // Absolute coordinates are in 1/65536 of the screen; round up so that
+    // the system's conversion back lands on the same pixel.
+    input.mi.dx = (LONG)(((long long)x * 65536 + w - 1) / w);
+    input.mi.dy = (LONG)(((long long)y * 65536 + h - 1) / h);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra;
+    SendOne(&input);
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info))
+        return NULL;
+    return info.hwndFocus;
+}
+
+}  // namespace
+
+// ---- Program ----------------------------------------------------------
+
+Program::~Program()
+{
+    Kill();
+    if (thread_)
+        CloseHandle(thread_);
+    if (process_)
+        CloseHandle(process_);
+}
+
+bool Program::Start(const std::string &exe, const std::string &dir)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    std::string commandLine = "\"" + exe + "\"";
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                        dir.empty() ? NULL : dir.c_str(), &startup, &info)) {
+        error_ = GetLastError();
+        return false;
+    }
+    process_ = info.hProcess;
+    thread_ = info.hThread;
+    pid_ = info.dwProcessId;
+    return true;
+}
+
+void Program::Adopt(HANDLE process)
+{
+    process_ = process;
+    pid_ = GetProcessId(process);
+}
+
+bool Program::Running() const
+{
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitExit(int ms, DWORD *code)
+{
+    if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(process_, code);
+    return true;
+}
+
+void Program::Kill()
+{
+    if (Running()) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 10000);
+    }
+}
+
+bool Program::Suspend()
+{
+    return thread_ && SuspendThread(thread_) != (DWORD)-1;
+}
+
+void Program::Resume()
+{
+    if (thread_)
+        ResumeThread(thread_);
+}
+
+// ---- Reading windows ---------------------------------------------------
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    if (!window)
+        return "<no window>";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return "<no answer>";
+    std::vector<char> text(length + 2, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return "<no answer>";
+    return std::string(text.data(), copied);
+}
+
+std::string StoredTextOf(HWND window)
+{
+    char text[1024] = "";
+    int n = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item ? TextOf(item) : "<no control " + std::to_string(id) + ">";
+}
+
+static BOOL CALLBACK CollectTop(HWND window, LPARAM param)
+{
+    auto *list = (std::pair<DWORD, std::vector<HWND>> *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == list->first && IsWindowVisible(window))
+        list->second.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopWindows(DWORD pid)
+{
+    std::pair<DWORD, std::vector<HWND>> list(pid, {});
+    EnumWindows(CollectTop, (LPARAM)&list);
+    return list.second;
+}
+
+Screen Classify(HWND window)
+{
+    std::string cls = ClassOf(window);
+    if (cls == "KorvuInstall")
+        return Screen::Background;
+    if (cls != "#32770")
+        return Screen::Other;
+    // The setup and finish dialogs hold IDC_STATIC controls too, so the
+    // message box (static text 0xFFFF and an OK button) is tested last.
+    if (GetDlgItem(window, kStateLabel))
+        return Screen::SetupDialog;
+    if (GetDlgItem(window, kProgressBar))
+        return Screen::CopyDialog;
+    if (GetDlgItem(window, kFinishOk))
+        return Screen::FinishDialog;
+    if (GetDlgItem(window, kMessageBoxText) && GetDlgItem(window, IDOK))
+        return Screen::MessageBox;
+    return Screen::Other;
+}
+
+const char *ScreenName(Screen screen)
+{
+    switch (screen) {
+    case Screen::None: return "none";
+    case Screen::Background: return "background window";
+    case Screen::SetupDialog: return "setup dialog";
+    case Screen::CopyDialog: return "copy dialog";
+    case Screen::FinishDialog: return "finish dialog";
+    case Screen::MessageBox: return "message box";
+    case Screen::Other: return "other window";
+    }
+    return "?";
+}
+
+HWND FindScreen(DWORD pid, Screen screen)
+{
+    for (HWND window : TopWindows(pid))
+        if (Classify(window) == screen)
+            return window;
+    return NULL;
+}
+
+HWND WaitScreen(DWORD pid, Screen screen, int ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = FindScreen(pid, screen))
+            return window;
+        if ((int)(GetTickCount() - start) > ms)
+            return NULL;
+        Sleep(20);
+    }
+}
+
+bool WaitGone(HWND window, int ms)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string DescribeScreens(DWORD pid)
+{
+    std::string out;
+    for (HWND window : TopWindows(pid)) {
+        out += std::string(ScreenName(Classify(window))) + " \"" + StoredTextOf(window) + "\"";
+        if (Classify(window) == Screen::MessageBox)
+            out += " saying \"" + StoredTextOf(GetDlgItem(window, kMessageBoxText)) + "\"";
+        out += "; ";
+    }
+    return out.empty() ? "no window" : out;
+}
+
+void Settle(HWND window)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    Sleep(300);
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+// ---- Input -------------------------------------------------------------
+
+bool BringToFront(HWND window)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (GetForegroundWindow() == window)
+            return true;
+        SetForegroundWindow(window);
+        Sleep(20);
+    }
+    return GetForegroundWindow() == window;
+}
+
+void ClickWindow(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    int x = (rect.left + rect.right) / 2;
+    int y = (rect.top + rect.bottom) / 2;
+    MouseTo(x, y, 0);
+    Pace();
+    MouseTo(x, y, MOUSEEVENTF_LEFTDOWN);
+    Pace();
+    MouseTo(x, y, MOUSEEVENTF_LEFTUP);
+    Pace();
+}
+
+void PressKey(WORD vk)
+{
+    Key(vk, true);
+    Key(vk, false);
+    Pace();
+}
+
+void KeyChord(WORD modifier, WORD vk)
+{
+    Key(modifier, true);
+    Key(vk, true);
+    Key(vk, false);
+    Key(modifier, false);
+    Pace();
+}
+
+void TypeText(const std::string &text)
+{
+    for (char c : text) {
+        SHORT scan = VkKeyScanA(c);
+        if (scan == -1 || (HIBYTE(scan) & ~1)) {
+            UnicodeChar((wchar_t)(unsigned char)c);
+        } else {
+            bool shift = HIBYTE(scan) & 1;
+            if (shift)
+                Key(VK_SHIFT, true);
+            Key(LOBYTE(scan), true);
+            Key(LOBYTE(scan), false);
+            if (shift)
+                Key(VK_SHIFT, false);
+        }
+        Pace();
+    }
+}
+
+void ReplaceEditText(HWND edit, const std::string &text)
+{
+    ClickWindow(edit);
+    for (int i = 0; i < 100 && FocusOf(edit) != edit; ++i)
+        Sleep(20);
+    PressKey(VK_END);
+    KeyChord(VK_SHIFT, VK_HOME);
+    PressKey(VK_DELETE);
+    TypeText(text);
+}
+
+bool WaitText(HWND window, const std::string &expected, int ms)
+{
+    DWORD start = GetTickCount();
+    while (TextOf(window) != expected) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// ---- Screenshots -------------------------------------------------------
+
+void Shot(const std::string &name)
+{
+    std::string dir = ModuleDir() + "e2e\\";
+    if (!Exists(dir + "host-shots"))
+        return;
+    std::string ack = dir + "ack-" + name;
+    printf("SHOT %s\n", name.c_str());
+    fflush(stdout);
+    for (int i = 0; i < 1500 && !Exists(ack); ++i)
+        Sleep(20);
+    DeleteFileA(ack.c_str());
+}
+
+}  // namespace e2e

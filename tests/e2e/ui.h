@@ -1,0 +1,85 @@
+// What a person does with setup.exe, done from another process: start it,
+// wait for its windows, read what they show, click and type with SendInput.
+// Nothing here calls into the program; it only sees its windows.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A program started by the driver. The destructor ends it if it still runs,
+// so that no test leaves a process behind.
+class Program {
+public:
+    Program() = default;
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // CreateProcess of `exe` in `dir`; false (and the error in `error`) if it failed.
+    bool Start(const std::string &exe, const std::string &dir);
+    // Takes over a process started elsewhere (ShellExecuteEx).
+    void Adopt(HANDLE process);
+    bool Running() const;
+    // Waits for the end; false on timeout. `code` gets the exit code.
+    bool WaitExit(int ms, DWORD *code);
+    void Kill();
+    // Pauses and resumes the program's first thread, to hold a screen still.
+    bool Suspend();
+    void Resume();
+    DWORD pid() const { return pid_; }
+    DWORD error() const { return error_; }
+
+private:
+    HANDLE process_ = NULL;
+    HANDLE thread_ = NULL;
+    DWORD pid_ = 0;
+    DWORD error_ = 0;
+};
+
+std::string ClassOf(HWND window);
+// The text a window shows, through WM_GETTEXT (it must answer within 5 s).
+std::string TextOf(HWND window);
+// The text the system keeps for a window, without asking its thread; works
+// while the program is busy or paused (captions, static texts).
+std::string StoredTextOf(HWND window);
+std::string ItemText(HWND dialog, int id);
+
+// Visible top-level windows of a process.
+std::vector<HWND> TopWindows(DWORD pid);
+// The windows of setup.exe, told apart by the controls they hold.
+enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, MessageBox, Other };
+Screen Classify(HWND window);
+const char *ScreenName(Screen screen);
+// The first visible top-level window of `pid` of that kind, or NULL.
+HWND FindScreen(DWORD pid, Screen screen);
+// Waits up to `ms` for such a window; NULL on timeout.
+HWND WaitScreen(DWORD pid, Screen screen, int ms);
+// Waits until a window is gone; false on timeout.
+bool WaitGone(HWND window, int ms);
+// A list of what `pid` shows now, for failure messages.
+std::string DescribeScreens(DWORD pid);
+
+// Waits until the window's thread has handled everything sent before and
+// has had a moment to paint.
+void Settle(HWND window);
+
+// Input, as a person's: the mouse moves to the middle of a control and
+// clicks; keys go to the window with the keyboard focus.
+void ClickWindow(HWND window);
+void PressKey(WORD vk);
+void KeyChord(WORD modifier, WORD vk);
+void TypeText(const std::string &text);
+// Clicks into an edit box, selects all of its text and types over it.
+void ReplaceEditText(HWND edit, const std::string &text);
+// Polls until the window's text is `expected` (input is asynchronous).
+bool WaitText(HWND window, const std::string &expected, int ms);
+// Brings a window to the front so that keys reach it.
+bool BringToFront(HWND window);
+
+// Asks the host script to photograph the screen as `name`.png and waits
+// until it has; does nothing when no host script listens.
+void Shot(const std::string &name);
+
+}  // namespace e2e
