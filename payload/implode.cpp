@@ -413,7 +413,6 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
 
     // A corrupt stream may copy from before its first byte; it reads zeros.
     memset(work->output, 0, sizeof work->output);
-    memset(work->input + IMPLODE_READ_SIZE, 0, 8);
 
     BitReader r;
     r.input = work->input;

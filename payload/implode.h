@@ -62,7 +62,7 @@ struct ImplodeWorkArea {
     ImplodeReadFn read;
     ImplodeWriteFn write;
     unsigned char output[IMPLODE_OUTPUT_AREA_SIZE];
-    unsigned char input[IMPLODE_READ_SIZE + 8];
+    unsigned char input[IMPLODE_READ_SIZE];
     unsigned char distance_table[256];
     unsigned char length_table[256];
     unsigned char text_table[256];          // literal, or 255: longer code
