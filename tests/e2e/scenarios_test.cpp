@@ -66,6 +66,10 @@ std::string Listing(const std::vector<std::string> &names)
     return "[" + text + "]";
 }
 
+// How the person presses a button: with the mouse, or with Enter on the
+// focused button.
+enum class By { Mouse, Keyboard };
+
 // What the run showed between Install and its end.
 struct RunSeen {
     bool copyDialog = false;
@@ -133,10 +137,13 @@ protected:
     // Clicks Install and watches the run: holds the copy dialog still for
     // its picture once it names a file, and returns at the finish dialog,
     // a message box or the program's end.
-    RunSeen Install(HWND dialog, const std::string &shotPrefix)
+    RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse)
     {
         RunSeen seen;
-        ClickWindow(GetDlgItem(dialog, kInstallButton));
+        if (by == By::Mouse)
+            ClickWindow(GetDlgItem(dialog, kInstallButton));
+        else
+            PressKey(VK_RETURN);
         DWORD start = GetTickCount();
         while ((int)(GetTickCount() - start) < kRunWait) {
             if (!seen.fileLabel.size()) {
@@ -168,14 +175,21 @@ protected:
     }
 
     // The finish dialog's text, its picture, OK, and the exit code 0.
-    void FinishWithOk(HWND finish, const std::string &shotPrefix)
+    void FinishWithOk(HWND finish, const std::string &shotPrefix, By by = By::Mouse)
     {
         ASSERT_TRUE(finish) << "no finish dialog; seen: " << DescribeScreens(setup_.pid());
         EXPECT_EQ(kCaption, StoredTextOf(finish));
         EXPECT_EQ("Korvu Installation Successful\n", ItemText(finish, kFinishMessage));
         Settle(finish);
         Shot(shotPrefix + "-3-finish-dialog");
-        ClickWindow(GetDlgItem(finish, kFinishOk));
+        if (by == By::Mouse) {
+            ClickWindow(GetDlgItem(finish, kFinishOk));
+        } else {
+            // OK is the default button and has the focus: Enter closes.
+            EXPECT_TRUE(BringToFront(finish));
+            EXPECT_TRUE(WaitFocus(GetDlgItem(finish, kFinishOk), kWait));
+            PressKey(VK_RETURN);
+        }
         ExpectExitCode0();
     }
 
@@ -200,7 +214,8 @@ protected:
     }
 
     // The whole fresh installation with the defaults, as version `version`.
-    void FreshInstall(const std::string &version, const Family &family, const std::string &shots);
+    void FreshInstall(const std::string &version, const Family &family, const std::string &shots,
+                      By finishBy = By::Mouse);
 
     // Every payload file in `app`, byte for byte, with `setupExe`'s time.
     void ExpectPayloadInstalled(const std::string &app, const std::string &setupExe,
@@ -301,7 +316,8 @@ void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &line
     EXPECT_TRUE(AllLinesEndCrLf(bytes)) << "a line of Korvu.ini does not end with CR LF:\n" << bytes;
 }
 
-void E2E::FreshInstall(const std::string &version, const Family &family, const std::string &shots)
+void E2E::FreshInstall(const std::string &version, const Family &family, const std::string &shots,
+                       By finishBy)
 {
     StartSetup(SetupExe(), version);
     HWND dialog = WaitForSetupDialog();
@@ -323,7 +339,7 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
         EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     }
     ASSERT_FALSE(seen.box) << "message box during the run: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, shots);
+    FinishWithOk(seen.finish, shots, finishBy);
 
     std::vector<std::string> names = ExpectedNames();
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), names);
@@ -381,7 +397,7 @@ TEST_F(E2E, FreshInstallWinXpThenStartFromShortcut)
 
 TEST_F(E2E, FreshInstallWin98PerUserFolders)
 {
-    FreshInstall("win98", k9xFamily, "win98");
+    FreshInstall("win98", k9xFamily, "win98", By::Keyboard);
 }
 
 TEST_F(E2E, FreshInstallNt40AllUsersFolders)
@@ -422,15 +438,25 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
     HWND app = GetDlgItem(dialog, kAppBox);
     ReplaceEditText(app, "  C:\\Acct Seven  ");
     ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
-    // Leaving the box trims it and the untouched boxes follow.
-    PressKey(VK_TAB);
+    // From here on only the keyboard: Enter goes from box to box like Tab,
+    // and leaving the application box trims it; the untouched boxes follow.
+    HWND data = GetDlgItem(dialog, kDataBox);
+    HWND config = GetDlgItem(dialog, kConfigBox);
+    HWND install = GetDlgItem(dialog, kInstallButton);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFocus(data, kWait)) << "focus on " << ClassOf(FocusedControl(dialog)) << " "
+                                        << GetDlgCtrlID(FocusedControl(dialog));
     EXPECT_TRUE(WaitText(app, "C:\\Acct Seven", kWait)) << "\"" << TextOf(app) << "\"";
-    EXPECT_TRUE(WaitText(GetDlgItem(dialog, kDataBox), "C:\\Acct Seven\\Data", kWait));
+    EXPECT_TRUE(WaitText(data, "C:\\Acct Seven\\Data", kWait));
     ExpectBoxes(dialog, "New Installation", "C:\\Acct Seven", "C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFocus(config, kWait));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitFocus(install, kWait)) << "focus on control " << GetDlgCtrlID(FocusedControl(dialog));
     Settle(dialog);
     Shot("typed-1-setup-dialog");
 
-    RunSeen seen = Install(dialog, "typed");
+    RunSeen seen = Install(dialog, "typed", By::Keyboard);
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     if (!seen.fileLabel.empty()) {
         EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
@@ -527,9 +553,19 @@ TEST_F(E2E, ExitSetupWritesNothing)
     StartSetup(SetupExe(), "winxp");
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
+    // Escape does nothing: the keys after it still reach the dialog.
+    HWND app = GetDlgItem(dialog, kAppBox);
+    ASSERT_TRUE(BringToFront(dialog));
+    ASSERT_TRUE(WaitFocus(app, kWait));
+    PressKey(VK_ESCAPE);
+    PressKey(VK_END);
+    TypeText("x");
+    EXPECT_TRUE(WaitText(app, "C:\\Korvux", kWait)) << "\"" << TextOf(app) << "\"";
+    EXPECT_EQ(dialog, FindScreen(setup_.pid(), Screen::SetupDialog));
     ClickWindow(GetDlgItem(dialog, kExitButton));
     ExpectExitCode0();
     EXPECT_FALSE(DirExists("C:\\Korvu"));
+    EXPECT_FALSE(DirExists("C:\\Korvux"));
     ExpectNoShortcuts();
 }
 

@@ -76,7 +76,9 @@ void MouseTo(int x, int y, DWORD extra)
     SendOne(&input);
 }
 
-HWND FocusOf(HWND window)
+}  // namespace
+
+HWND FocusedControl(HWND window)
 {
     GUITHREADINFO info;
     ZeroMemory(&info, sizeof info);
@@ -86,7 +88,16 @@ HWND FocusOf(HWND window)
     return info.hwndFocus;
 }
 
-}  // namespace
+bool WaitFocus(HWND control, int ms)
+{
+    DWORD start = GetTickCount();
+    while (FocusedControl(control) != control) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
 
 // ---- Program ----------------------------------------------------------
 
@@ -362,8 +373,7 @@ void TypeText(const std::string &text)
 void ReplaceEditText(HWND edit, const std::string &text)
 {
     ClickWindow(edit);
-    for (int i = 0; i < 100 && FocusOf(edit) != edit; ++i)
-        Sleep(20);
+    WaitFocus(edit, 2000);
     PressKey(VK_END);
     KeyChord(VK_SHIFT, VK_HOME);
     PressKey(VK_DELETE);

@@ -75,6 +75,10 @@ void TypeText(const std::string &text);
 void ReplaceEditText(HWND edit, const std::string &text);
 // Polls until the window's text is `expected` (input is asynchronous).
 bool WaitText(HWND window, const std::string &expected, int ms);
+// The control that has the keyboard focus in the window's thread.
+HWND FocusedControl(HWND window);
+// Polls until `control` has the keyboard focus.
+bool WaitFocus(HWND control, int ms);
 // Brings a window to the front so that keys reach it.
 bool BringToFront(HWND window);
 
