@@ -40,7 +40,9 @@ const char kUsage[] =
     "  list IN             names, sizes, ratio, CRC and header of every record\n"
     "  verify IN           decode every record and check its CRC and length\n"
     "  extract IN DIR      write every record's file into DIR, checked\n"
-    "IN of list, verify and extract is a container or a built setup.exe.\n";
+    "IN of list, verify and extract is a container or a built setup.exe.\n"
+    "Exit status: 0 done, 1 unreadable input, corrupt data or unwritable output,\n"
+    "2 misuse, 11-14 explode's decoder error.\n";
 
 const int kExitFailure = 1;
 const int kExitUsage = 2;
