@@ -1,0 +1,377 @@
+#include "installtest.h"
+#include "copydlg.h"
+#include "encoder.h"
+#include "mcfio.h"
+#include "resource.h"
+#include <commctrl.h>
+#include <stdio.h>
+
+// ---------------------------------------------------------------- boxes
+
+// Never blocks on a thread that is not pumping: the UI thread may be busy
+// in the run, or waiting for this watcher to stop.
+static std::string TextOf(HWND window)
+{
+    char text[1024] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 200,
+                        &copied);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+static std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+struct BoxSearch {
+    HWND box;
+};
+
+// The message text is the box's longest static text (the icon has none).
+static BOOL CALLBACK FindBoxText(HWND child, LPARAM param)
+{
+    std::string *best = (std::string *)param;
+    if (ClassOf(child) == "Static") {
+        std::string text = TextOf(child);
+        if (text.size() > best->size())
+            *best = text;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    BoxSearch *search = (BoxSearch *)param;
+    // The copy dialog has the same caption and class, but no OK button.
+    if (IsWindowVisible(window) && ClassOf(window) == "#32770" && GetDlgItem(window, IDOK) &&
+        !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && TextOf(window) == SETUP_TITLE) {
+        search->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI WatchBoxes(void *param)
+{
+    BoxLog *log = (BoxLog *)param;
+    HWND answered = NULL;
+    while (!log->stop) {
+        BoxSearch search = {NULL};
+        EnumThreadWindows(log->thread, FindBox, (LPARAM)&search);
+        if (search.box && (search.box != answered)) {
+            std::string text;
+            EnumChildWindows(search.box, FindBoxText, (LPARAM)&text);
+            EnterCriticalSection(&log->lock);
+            log->texts.push_back(text);
+            LeaveCriticalSection(&log->lock);
+            answered = search.box;
+            PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+        }
+        if (answered && !IsWindow(answered))
+            answered = NULL;
+        Sleep(20);
+    }
+    return 0;
+}
+
+void StartBoxLog(BoxLog *log)
+{
+    InitializeCriticalSection(&log->lock);
+    log->thread = GetCurrentThreadId();
+    log->stop = 0;
+    log->handle = CreateThread(NULL, 0, WatchBoxes, log, 0, NULL);
+}
+
+std::vector<std::string> StopBoxLog(BoxLog *log)
+{
+    InterlockedExchange(&log->stop, 1);
+    // Answer what the watcher may still be asking this thread's windows.
+    while (MsgWaitForMultipleObjects(1, &log->handle, FALSE, INFINITE, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message;
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(log->handle);
+    DeleteCriticalSection(&log->lock);
+    return log->texts;
+}
+
+std::string Joined(const std::vector<std::string> &texts)
+{
+    std::string all;
+    for (const std::string &t : texts)
+        all += "[" + t + "] ";
+    return all;
+}
+
+// ---------------------------------------------------------------- windows
+
+void InitInstallTests()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    CoInitialize(NULL);
+    InitCommonControls();
+    g_hInstance = GetModuleHandleA(NULL);
+    g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
+    GetVersionExA(&g_osvi);
+    lstrcpyA(g_szIniFile, "Korvu.ini");
+    RegisterMainWindowClass(g_hInstance);
+}
+
+CopyDialog OpenCopyDialog(SetupOptions *options)
+{
+    InitInstallTests();
+    CopyDialog windows;
+    windows.background = CreateMainWindow(g_hInstance);
+    windows.dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY),
+                                        windows.background, CopyDlgProc, (LPARAM)options);
+    if (windows.dialog)
+        ShowWindow(windows.dialog, SW_SHOW);
+    return windows;
+}
+
+// Removes what is queued; 1 when a quit message was among it.
+static int DrainQueue()
+{
+    int quit = 0;
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            quit = 1;
+        else
+            DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+int CloseCopyDialog(CopyDialog *windows)
+{
+    int quit = DrainQueue();
+    if (IsWindow(windows->dialog))
+        DestroyWindow(windows->dialog);
+    if (IsWindow(windows->background))
+        DestroyWindow(windows->background);
+    DrainQueue();
+    return quit;
+}
+
+static WNDPROC g_progressProc;
+static ProgressLog *g_progressLog;
+
+static LRESULT CALLBACK LogProgress(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == PBM_SETPOS && g_progressLog)
+        g_progressLog->positions.push_back((unsigned)wParam);
+    return CallWindowProcA(g_progressProc, window, message, wParam, lParam);
+}
+
+void WatchProgress(HWND dialog, ProgressLog *log)
+{
+    g_progressLog = log;
+    HWND bar = GetDlgItem(dialog, IDC_CDLG_PRG_CPFILE);
+    g_progressProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)LogProgress);
+}
+
+// ---------------------------------------------------------------- files
+
+void RemoveTree(const std::string &dir)
+{
+    std::string base = dir;
+    if (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = base + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+std::string ScratchDir(const std::string &name)
+{
+    CreateDirectoryA("C:\\itest", NULL);
+    std::string dir = "C:\\itest\\" + name;
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir + "\\";
+}
+
+bool ReadBytes(const std::string &path, std::string *data)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    data->clear();
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        data->append(buffer, n);
+    fclose(f);
+    return true;
+}
+
+bool WriteBytes(const std::string &path, const std::string &data)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FILETIME LastWriteTime(const std::string &path)
+{
+    FILETIME time = {0, 0};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        time = data.ftLastWriteTime;
+    return time;
+}
+
+std::string OwnPath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, path, sizeof path);
+    return path;
+}
+
+std::string FormatTime(const FILETIME &time)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%08lx:%08lx", (unsigned long)time.dwHighDateTime,
+             (unsigned long)time.dwLowDateTime);
+    return text;
+}
+
+SetupOptions MakeOptions(const std::string &app, const std::string &data,
+                         const std::string &config)
+{
+    SetupOptions options;
+    ZeroMemory(&options, sizeof options);
+    lstrcpynA(options.app_path, app.c_str(), MAX_PATH);
+    lstrcpynA(options.data_path, data.c_str(), MAX_PATH);
+    lstrcpynA(options.config_path, config.c_str(), MAX_PATH);
+    return options;
+}
+
+// ---------------------------------------------------------------- containers
+
+Bytes NewContainer()
+{
+    return Bytes{'M', 'C', 'F', 'X'};
+}
+
+Bytes Implode(const std::string &data)
+{
+    return ImplodeOptimal((const unsigned char *)data.data(), data.size(), kDefaultHeader);
+}
+
+uint32_t CrcOf(const std::string &data)
+{
+    return Crc32Of((const unsigned char *)data.data(), data.size());
+}
+
+void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc, const Bytes &stream)
+{
+    AppendRecord(container, name, crc, stream);
+}
+
+void AddRecord(Bytes *container, const std::string &name, const std::string &data)
+{
+    AddRawRecord(container, name, CrcOf(data), data.empty() ? Bytes() : Implode(data));
+}
+
+std::string SampleData(size_t size, unsigned seed)
+{
+    static const char *words[] = {"ledger ", "invoice ", "0001 ", "VAT ", "account ",
+                                  "\r\n", "balance ", "Korvu "};
+    std::string data;
+    unsigned state = seed;
+    while (data.size() < size) {
+        state = state * 1103515245u + 12345u;
+        if ((state >> 16) % 4 == 0)
+            data += (char)(state >> 24);
+        else
+            data += words[(state >> 20) % 8];
+    }
+    data.resize(size);
+    return data;
+}
+
+// ---------------------------------------------------------------- shortcuts
+
+std::string FolderPath(int csidl)
+{
+    char path[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(NULL, path, csidl, FALSE))
+        return "";
+    return path;
+}
+
+LinkInfo ReadLink(const std::string &path)
+{
+    LinkInfo info;
+    IShellLinkA *link = NULL;
+    if (CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         (void **)&link) != S_OK)
+        return info;
+    IPersistFile *file = NULL;
+    if (link->QueryInterface(IID_IPersistFile, (void **)&file) == S_OK) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        if (file->Load(wide, STGM_READ) == S_OK) {
+            char text[MAX_PATH] = "";
+            info.loaded = true;
+            link->GetPath(text, MAX_PATH, NULL, SLGP_RAWPATH);
+            info.target = text;
+            text[0] = '\0';
+            link->GetWorkingDirectory(text, MAX_PATH);
+            info.workdir = text;
+        }
+        file->Release();
+    }
+    link->Release();
+    return info;
+}
+
+bool MakeLink(const std::string &path, const std::string &target)
+{
+    IShellLinkA *link = NULL;
+    if (CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         (void **)&link) != S_OK)
+        return false;
+    bool saved = false;
+    IPersistFile *file = NULL;
+    link->SetPath(target.c_str());
+    if (link->QueryInterface(IID_IPersistFile, (void **)&file) == S_OK) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        saved = file->Save(wide, TRUE) == S_OK;
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
