@@ -8,12 +8,24 @@ static const char kLabelFontProp[] = "KorvuLabelFont";
 static const char kOnInit[] = "setupdlg_OnInitDialog";
 static const char kOnCommand[] = "setupdlg_OnCommand";
 
+// Set once an internal failure ends the dialog: the focus changes that the
+// report and the ending cause send more commands, which must not report
+// the failure again.
+static const char kEndingProp[] = "KorvuEnding";
+
+static void MarkEnding(HWND dialog)
+{
+    SetPropA(dialog, kEndingProp, (HANDLE)1);
+}
+
 HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
                        const char *call)
 {
     HWND control = GetDlgItem(dialog, id);
     if (!control) {
-        ReportFailure(dialog, message, function, call, (int)GetLastError());
+        int status = (int)GetLastError();
+        MarkEnding(dialog);
+        ReportFailure(dialog, message, function, call, status);
         EndDialog(dialog, 2);
     }
     return control;
@@ -65,6 +77,7 @@ BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
     SetupOptions *options = (SetupOptions *)param;
     SetLastError(0);
     if (SetWindowLongPtrA(dialog, GWLP_USERDATA, param) == 0 && GetLastError() != 0) {
+        MarkEnding(dialog);
         ReportFailure(dialog, "Internal Error 50", kOnInit, "SetWindowLong", (int)GetLastError());
         EndDialog(dialog, 2);
         return TRUE;
@@ -90,6 +103,7 @@ BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
 
 void setupdlg_OnDestroy(HWND dialog)
 {
+    RemovePropA(dialog, kEndingProp);
     HFONT font = (HFONT)RemovePropA(dialog, kLabelFontProp);
     if (font)
         DeleteObject(font);
@@ -155,8 +169,11 @@ static void LeaveAppBox(HWND dialog, HWND box, SetupOptions *options)
 void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
 {
     SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
+    if (GetPropA(dialog, kEndingProp))
+        return;
     if (!options) {
         int status = (int)GetLastError();
+        MarkEnding(dialog);
         EndDialog(dialog, 2);
         ReportFailure(dialog, "Internal Error 54", kOnCommand, "GetWindowLong", status);
         return;

@@ -1,0 +1,295 @@
+#include "dlgdriver.h"
+#include "setupdlg.h"
+#include "resource.h"
+#include <shlobj.h>
+#include <deque>
+
+namespace {
+
+struct BrowserAction {
+    bool choose;
+    std::string path;
+};
+
+struct DriverState {
+    CRITICAL_SECTION lock;
+    std::vector<SeenWindow> seen;
+    std::deque<BrowserAction> actions;
+    DWORD uiThread;
+    HWND dialog;
+    HANDLE stop;
+    const std::function<void(HWND)> *scenario;
+    bool started;
+};
+
+DriverState g_driver;
+bool g_lockReady;
+
+void EnsureLock()
+{
+    if (!g_lockReady) {
+        InitializeCriticalSection(&g_driver.lock);
+        g_lockReady = true;
+    }
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(window);
+    return TRUE;
+}
+
+std::string StaticTexts(HWND window)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectWindow, (LPARAM)&children);
+    std::string joined;
+    for (HWND child : children) {
+        if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0)
+            continue;
+        std::string text = TextOf(child);
+        if (text.empty())
+            continue;
+        if (!joined.empty())
+            joined += "|";
+        joined += text;
+    }
+    return joined;
+}
+
+void AnswerMessageBox(HWND box, SeenWindow &seen)
+{
+    char text[1024] = "";
+    // The message box's text control has the id 0xFFFF.
+    if (!GetDlgItemTextA(box, 0xFFFF, text, sizeof text))
+        lstrcpynA(text, StaticTexts(box).c_str(), sizeof text);
+    seen.text = text;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+}
+
+void AnswerBrowser(HWND browser, SeenWindow &seen)
+{
+    seen.browser = true;
+    seen.text = StaticTexts(browser);
+    BrowserAction action = {false, ""};
+    EnterCriticalSection(&g_driver.lock);
+    if (!g_driver.actions.empty()) {
+        action = g_driver.actions.front();
+        g_driver.actions.pop_front();
+    }
+    LeaveCriticalSection(&g_driver.lock);
+    if (action.choose) {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)action.path.c_str());
+        PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    } else {
+        PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
+
+// A visible dialog-class window owned by a dialog: a box or the browser.
+HWND FindModalChild()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(g_driver.uiThread, CollectWindow, (LPARAM)&windows);
+    for (HWND window : windows) {
+        HWND owner = GetWindow(window, GW_OWNER);
+        if (owner && IsWindowVisible(window) && ClassOf(window) == "#32770" &&
+            ClassOf(owner) == "#32770")
+            return window;
+    }
+    return NULL;
+}
+
+DWORD WINAPI WatcherMain(void *)
+{
+    HWND answered = NULL;
+    while (WaitForSingleObject(g_driver.stop, 20) == WAIT_TIMEOUT) {
+        if (answered && IsWindow(answered))
+            continue;   // still closing
+        answered = FindModalChild();
+        if (!answered)
+            continue;
+        SeenWindow seen = {false, GetWindow(answered, GW_OWNER) == g_driver.dialog,
+                           TextOf(answered), ""};
+        if (seen.caption == SETUP_TITLE)
+            AnswerMessageBox(answered, seen);
+        else
+            AnswerBrowser(answered, seen);
+        EnterCriticalSection(&g_driver.lock);
+        g_driver.seen.push_back(seen);
+        LeaveCriticalSection(&g_driver.lock);
+    }
+    return 0;
+}
+
+// The owner runs the scenario from the dialog's first idle moment.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX && g_driver.scenario &&
+        !g_driver.started) {
+        HWND dialog = (HWND)lParam;
+        if (IsWindowVisible(dialog)) {
+            g_driver.started = true;
+            g_driver.dialog = dialog;
+            (*g_driver.scenario)(dialog);
+            if (IsWindowVisible(dialog))
+                EndDialog(dialog, kLeftOpen);
+            // The scenario's own pumping may have taken the message that
+            // wakes the modal loop after EndDialog; its GetMessage follows.
+            PostMessageA(dialog, WM_NULL, 0, 0);
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateOwner()
+{
+    static bool registered;
+    if (!registered) {
+        WNDCLASSA windowClass;
+        ZeroMemory(&windowClass, sizeof windowClass);
+        windowClass.lpfnWndProc = OwnerProc;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = "SetupDlgTestOwner";
+        registered = RegisterClassA(&windowClass) != 0;
+    }
+    return CreateWindowExA(0, "SetupDlgTestOwner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                           NULL, NULL, GetModuleHandleA(NULL), NULL);
+}
+
+}  // namespace
+
+void QueueBrowserCancel()
+{
+    EnsureLock();
+    EnterCriticalSection(&g_driver.lock);
+    g_driver.actions.push_back({false, ""});
+    LeaveCriticalSection(&g_driver.lock);
+}
+
+void QueueBrowserChoice(const std::string &path)
+{
+    EnsureLock();
+    EnterCriticalSection(&g_driver.lock);
+    g_driver.actions.push_back({true, path});
+    LeaveCriticalSection(&g_driver.lock);
+}
+
+INT_PTR RunSetupDialog(SetupOptions *options, const std::function<void(HWND)> &scenario,
+                       const DLGTEMPLATE *dialogTemplate)
+{
+    EnsureLock();
+    HWND owner = CreateOwner();
+    g_driver.uiThread = GetCurrentThreadId();
+    g_driver.dialog = NULL;
+    g_driver.scenario = &scenario;
+    g_driver.started = false;
+    g_driver.stop = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE watcher = CreateThread(NULL, 0, WatcherMain, NULL, 0, NULL);
+
+    INT_PTR result =
+        dialogTemplate
+            ? DialogBoxIndirectParamA(g_hInstance, dialogTemplate, owner, SetupDlgProc,
+                                      (LPARAM)options)
+            : DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
+                              (LPARAM)options);
+
+    SetEvent(g_driver.stop);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    CloseHandle(g_driver.stop);
+    g_driver.scenario = nullptr;
+    DestroyWindow(owner);
+    EnterCriticalSection(&g_driver.lock);
+    g_driver.actions.clear();
+    LeaveCriticalSection(&g_driver.lock);
+    return result;
+}
+
+std::vector<SeenWindow> TakeSeen()
+{
+    EnsureLock();
+    EnterCriticalSection(&g_driver.lock);
+    std::vector<SeenWindow> seen;
+    seen.swap(g_driver.seen);
+    LeaveCriticalSection(&g_driver.lock);
+    return seen;
+}
+
+std::string MessagesOf(const std::vector<SeenWindow> &seen)
+{
+    std::string all;
+    for (const SeenWindow &window : seen)
+        all += (window.browser ? "[browser] " : "[box] ") + window.text + "\n";
+    return all;
+}
+
+void Pump(HWND dialog)
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void FocusControl(HWND dialog, int id)
+{
+    SetFocus(GetDlgItem(dialog, id));
+    Pump(dialog);
+}
+
+void TypeInto(HWND dialog, int id, const std::string &text)
+{
+    HWND box = GetDlgItem(dialog, id);
+    SetFocus(box);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    SendMessageA(box, WM_CHAR, VK_BACK, 1);
+    for (char c : text)
+        SendMessageA(box, WM_CHAR, (WPARAM)(unsigned char)c, 1);
+    Pump(dialog);
+}
+
+void PressKey(HWND dialog, UINT key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    Pump(dialog);
+}
+
+void Click(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    Pump(dialog);
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+int FocusId(HWND dialog)
+{
+    HWND focus = GetFocus();
+    return focus && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
+}
