@@ -16,6 +16,7 @@ struct DriverState {
     std::vector<SeenWindow> seen;
     std::deque<BrowserAction> actions;
     DWORD uiThread;
+    HWND owner;    // the test's window that owns the setup dialog
     HWND dialog;
     HANDLE stop;
     const std::function<void(HWND)> *scenario;
@@ -123,7 +124,10 @@ DWORD WINAPI WatcherMain(void *)
         answered = FindModalChild();
         if (!answered)
             continue;
-        SeenWindow seen = {false, GetWindow(answered, GW_OWNER) == g_driver.dialog,
+        // Owned by the setup dialog, which our window owns (known even
+        // before the dialog has finished opening).
+        HWND owner = GetWindow(answered, GW_OWNER);
+        SeenWindow seen = {false, GetWindow(owner, GW_OWNER) == g_driver.owner,
                            TextOf(answered), ""};
         if (seen.caption == SETUP_TITLE)
             AnswerMessageBox(answered, seen);
@@ -195,6 +199,7 @@ INT_PTR RunSetupDialog(SetupOptions *options, const std::function<void(HWND)> &s
 {
     EnsureLock();
     HWND owner = CreateOwner();
+    g_driver.owner = owner;
     g_driver.uiThread = GetCurrentThreadId();
     g_driver.dialog = NULL;
     g_driver.scenario = &scenario;
