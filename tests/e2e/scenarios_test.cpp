@@ -372,8 +372,11 @@ TEST_F(E2E, FreshInstallWinXpThenStartFromShortcut)
     ASSERT_TRUE(ShellExecuteExA(&execute)) << link << ": error " << GetLastError();
     DWORD start = GetTickCount();
     HWND window = NULL;
+    // Found once shown: its controls are made while it is created, before.
     while (!window && (int)(GetTickCount() - start) < kWait) {
         window = FindWindowA("Korvu72Main", "Korvu ark 7.2");
+        if (window && !(IsWindowVisible(window) && GetDlgItem(window, kKorvuConfig)))
+            window = NULL;
         if (!window)
             Sleep(50);
     }
