@@ -549,6 +549,49 @@ TEST_F(E2E, UpgradeOverPreviousVersion)
     EXPECT_TRUE(FileExists(userDesktop + "\\Korvu 6.3.lnk"));
 }
 
+// A Korvu.ini that cannot be written: each key's failure is told, and the
+// run still makes the shortcuts and ends with the finish dialog.
+TEST_F(E2E, ReadOnlyIniIsReportedAndTheRunGoesOn)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    const std::string ini =
+        "[Korvu]\r\n"
+        "Data = C:\\Korvu6\\Data\r\n"
+        "Config = C:\\Korvu6\\Cfg\r\n";
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", ini));
+    ASSERT_TRUE(SetFileAttributesA("C:\\Korvu\\Korvu.ini", FILE_ATTRIBUTE_READONLY));
+
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
+    RunSeen seen = Install(dialog, "readonly");
+    const char *const messages[] = {
+        "Error - Unable to write data directory path\nin Korvu.INI file. \n\n(Status:",
+        "Error - Unable to write config directory path\nin Korvu.INI file. \n\n(Status:",
+    };
+    HWND box = seen.box;
+    for (const char *message : messages) {
+        ASSERT_TRUE(box) << "no message box; seen: " << DescribeScreens(setup_.pid());
+        std::string text = ItemText(box, kBoxText);
+        // The status is the system's error code, whichever the platform gives.
+        EXPECT_EQ(0u, text.rfind(message, 0)) << "\"" << text << "\"";
+        EXPECT_EQ(')', text.back()) << "\"" << text << "\"";
+        EXPECT_EQ(kCaption, StoredTextOf(box));
+        Settle(box);
+        if (message == messages[0])
+            Shot("readonly-2-ini-message");
+        ClickWindow(GetDlgItem(box, IDOK));
+        ASSERT_TRUE(WaitGone(box, kWait));
+        box = message == messages[0] ? WaitScreen(setup_.pid(), Screen::MessageBox, kWait) : NULL;
+    }
+    FinishWithOk(WaitScreen(setup_.pid(), Screen::FinishDialog, kWait), "readonly");
+
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    EXPECT_EQ(ini, ReadBytes("C:\\Korvu\\Korvu.ini")) << "the read-only Korvu.ini was changed";
+    ExpectShortcuts("C:\\Korvu", kNtFamily);
+}
+
 // ---- 5: leaving, and a path that is refused -----------------------------
 
 TEST_F(E2E, ExitSetupWritesNothing)
