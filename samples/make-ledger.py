@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes files/Ledger.kdb, the sample company's ledger database that the
 default payload carries: a header, the chart of accounts and a year of
-journal entries in fixed-size little-endian records. Deterministic: the
+journal entries in fixed-size little-endian records (5,200 by default). Deterministic: the
 same bytes on every run (a fixed linear congruential generator)."""
 import struct
 import sys
@@ -35,14 +35,13 @@ class Lcg:
         return (self.state >> 8) % bound
 
 
-def main(path):
+def main(path, entries=5200):
     rng = Lcg(72)
     out = bytearray()
     out += struct.pack("<16sHHI", b"KORVU LEDGER DB", 7, 2, len(ACCOUNTS))
     out += struct.pack("<40s40s", b"Korvu Sample Trading Ltd", b"12 Quay Street, Port Ellis")
     for number, name in ACCOUNTS:
         out += struct.pack("<I36s", number, name.encode("ascii"))
-    entries = 5200
     out += struct.pack("<I", entries)
     balance = {number: 0 for number, _ in ACCOUNTS}
     for i in range(entries):
@@ -63,4 +62,6 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "files/Ledger.kdb")
+    # An optional entry count makes larger ledgers for measurements.
+    main(sys.argv[1] if len(sys.argv) > 1 else "files/Ledger.kdb",
+         int(sys.argv[2]) if len(sys.argv) > 2 else 5200)
