@@ -45,7 +45,9 @@ static int InitBox(HWND dialog, int id, const char *text, const char *error, con
     if (!box)
         return 0;
     SetWindowTextA(box, text);
-    SendMessageA(box, EM_LIMITTEXT, MAX_PATH, 0);
+    // 259: every read of a box takes at most 259 characters and its
+    // terminator, so a 260th character would be cut off unseen.
+    SendMessageA(box, EM_LIMITTEXT, MAX_PATH - 1, 0);
     if (edited)
         *edited = 0;
     return 1;

@@ -69,7 +69,7 @@ TEST_F(SetupDialog, OpensWithTheRecordsPathsAndFocusOnTheApplicationBox)
         EXPECT_EQ(0, options.data_path_edited);
         EXPECT_EQ(0, options.config_path_edited);
         for (int id : {IDC_EDT_APATH, IDC_EDT_DPATH, IDC_EDT_CPATH})
-            EXPECT_EQ(260, (int)SendDlgItemMessageA(dialog, id, EM_GETLIMITTEXT, 0, 0)) << id;
+            EXPECT_EQ(259, (int)SendDlgItemMessageA(dialog, id, EM_GETLIMITTEXT, 0, 0)) << id;
         for (int id : {IDC_BTN_CHANGE_APATH, IDC_BTN_CHANGE_DPATH, IDC_BTN_CHANGE_CPATH})
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id))) << "from NT 4.0 on: " << id;
 
@@ -182,6 +182,33 @@ TEST_F(SetupDialog, LeavingTheApplicationBoxUnchangedLooksAgain)
         EXPECT_EQ(app, ControlText(dialog, IDC_EDT_CPATH));
         EXPECT_EQ(1, options.upgrade);
     });
+}
+
+TEST_F(SetupDialog, LongTextsStayWholeOrAreRefused)
+{
+    std::string app = "C:\\" + std::string(252, 'a');   // 255 characters
+    INT_PTR result = Run([&](HWND dialog) {
+        // What the box takes is what Install reads: no 260th character.
+        TypeInto(dialog, IDC_EDT_DPATH, "D:\\" + std::string(257, 'd'));
+        EXPECT_EQ("D:\\" + std::string(256, 'd'), ControlText(dialog, IDC_EDT_DPATH));
+
+        EnterAppDir(dialog, app);
+        EXPECT_EQ(app, ControlText(dialog, IDC_EDT_APATH));
+        EXPECT_EQ("New Installation", ControlText(dialog, IDC_LBL_STATE));
+        EXPECT_EQ(app, ControlText(dialog, IDC_EDT_CPATH)) << "the configuration box follows";
+        EXPECT_EQ(1, options.data_path_edited);
+
+        // An untouched data box gets no cut "\Data" path, but an empty text.
+        options.data_path_edited = 0;
+        EnterAppDir(dialog, app);
+        EXPECT_EQ("", ControlText(dialog, IDC_EDT_DPATH));
+        EXPECT_EQ(0, options.upgrade);
+        Click(dialog, IDC_BTN_INSTALL);
+        EXPECT_EQ("[box] Application path cannot be greater than 240 characters.\n",
+                  MessagesOf(TakeSeen()));
+    });
+    EXPECT_EQ(kLeftOpen, result);
+    EXPECT_EQ(kRoot + "\\Korvu", options.app_path);
 }
 
 TEST_F(SetupDialog, ATypedDataBoxNoLongerFollowsWhileTheConfigurationBoxDoes)
