@@ -222,8 +222,9 @@ protected:
                                 const std::vector<std::string> &names);
     void ExpectShortcuts(const std::string &app, const Family &family);
     void ExpectNoShortcuts();
+    // `wineBytes`: the whole file as Wine leaves it, checked on Wine only.
     void ExpectIni(const std::string &app, const std::vector<std::string> &lines,
-                   const std::string &data, const std::string &config);
+                   const std::string &data, const std::string &config, const std::string &wineBytes);
 
     Program setup_;
     Program app_;
@@ -300,7 +301,7 @@ void E2E::ExpectNoShortcuts()
 }
 
 void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &lines,
-                    const std::string &data, const std::string &config)
+                    const std::string &data, const std::string &config, const std::string &wineBytes)
 {
     std::string path = app + "\\Korvu.ini";
     bool ok = false;
@@ -314,6 +315,11 @@ void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &line
     EXPECT_TRUE(lines == got) << "Korvu.ini as the profile functions see it:\n" << Join(got)
                               << "expected:\n" << Join(lines);
     EXPECT_TRUE(AllLinesEndCrLf(bytes)) << "a line of Korvu.ini does not end with CR LF:\n" << bytes;
+    // Byte for byte, as Wine's profile functions write (Windows keeps the
+    // template's blank lines and blanks, which Wine drops).
+    if (RunningOnWine()) {
+        EXPECT_TRUE(wineBytes == bytes) << "Korvu.ini on Wine:\n" << bytes << "expected:\n" << wineBytes;
+    }
 }
 
 void E2E::FreshInstall(const std::string &version, const Family &family, const std::string &shots,
@@ -349,7 +355,8 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     std::sort(want.begin(), want.end());
     EXPECT_EQ(Listing(want), Listing(ListDir("C:\\Korvu")));
     EXPECT_TRUE(DirExists("C:\\Korvu\\Data"));
-    ExpectIni("C:\\Korvu", TemplateLines("C:\\Korvu\\Data", "C:\\Korvu"), "C:\\Korvu\\Data", "C:\\Korvu");
+    std::vector<std::string> lines = TemplateLines("C:\\Korvu\\Data", "C:\\Korvu");
+    ExpectIni("C:\\Korvu", lines, "C:\\Korvu\\Data", "C:\\Korvu", CrLfLines(lines));
     ExpectShortcuts("C:\\Korvu", family);
 }
 
@@ -470,8 +477,8 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
     ExpectPayloadInstalled("C:\\Acct Seven", SetupExe(), names);
     EXPECT_TRUE(DirExists("C:\\Acct Seven\\Data"));
     EXPECT_FALSE(DirExists("C:\\Korvu")) << "the default directory was made as well";
-    ExpectIni("C:\\Acct Seven", TemplateLines("C:\\Acct Seven\\Data", "C:\\Acct Seven"),
-              "C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    std::vector<std::string> lines = TemplateLines("C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    ExpectIni("C:\\Acct Seven", lines, "C:\\Acct Seven\\Data", "C:\\Acct Seven", CrLfLines(lines));
     ExpectShortcuts("C:\\Acct Seven", kNtFamily);
 }
 
@@ -537,7 +544,8 @@ TEST_F(E2E, UpgradeOverPreviousVersion)
                   "[Printers]",
                   "Default=LPT1",
               },
-              "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
+              // Wine leaves a file alone when a write changes no value.
+              "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg", oldIni);
     // The old version is gone, the new one in its place; the help file now
     // has its shortcut in the new group.
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
@@ -547,6 +555,61 @@ TEST_F(E2E, UpgradeOverPreviousVersion)
     ExpectShortcuts("C:\\Korvu", kNtFamily);
     // On NT only all users' folders are cleaned; the user's own shortcut stays.
     EXPECT_TRUE(FileExists(userDesktop + "\\Korvu 6.3.lnk"));
+}
+
+// The same on the 9x family, where the person also types a new data
+// directory: Korvu.ini is then really rewritten and keeps the user's lines;
+// the old group holds a file of the user's and therefore stays.
+TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini",
+                           "; kept by the accounts office\r\n"
+                           "[Korvu]\r\n"
+                           "  ;; where the ledgers live\r\n"
+                           "Data = C:\\Korvu6\\Data\r\n"
+                           "Printer Lines = 66\r\n"
+                           "Config = C:\\Korvu6\\Cfg\r\n"
+                           "\r\n"
+                           "[Printers]\r\n"
+                           "Default = LPT1\r\n"));
+    std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
+    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    ASSERT_TRUE(WriteBytes(oldGroup + "\\Notes.txt", "the user's own notes"));
+    ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+
+    StartSetup(SetupExe(), "win98");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
+    HWND data = GetDlgItem(dialog, kDataBox);
+    ReplaceEditText(data, "C:\\Korvu\\Books");
+    ASSERT_TRUE(WaitText(data, "C:\\Korvu\\Books", kWait)) << "\"" << TextOf(data) << "\"";
+    RunSeen seen = Install(dialog, "upgrade98");
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, "upgrade98");
+
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    EXPECT_TRUE(DirExists("C:\\Korvu\\Books")) << "the typed data directory was not made";
+    EXPECT_FALSE(DirExists("C:\\Korvu6")) << "the taken-over configuration directory was made";
+    std::vector<std::string> lines = {
+        "; kept by the accounts office",
+        "[Korvu]",
+        ";; where the ledgers live",
+        "Data=C:\\Korvu\\Books",
+        "Printer Lines=66",
+        "Config=C:\\Korvu6\\Cfg",
+        "[Printers]",
+        "Default=LPT1",
+    };
+    ExpectIni("C:\\Korvu", lines, "C:\\Korvu\\Books", "C:\\Korvu6\\Cfg", CrLfLines(lines));
+    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
+    EXPECT_EQ("[Notes.txt]", Listing(ListDir(oldGroup))) << oldGroup;
+    EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
+    ExpectShortcuts("C:\\Korvu", k9xFamily);
 }
 
 // A Korvu.ini that cannot be written: each key's failure is told, and the
