@@ -95,7 +95,7 @@ TEST_F(PathFs, AccessDeniedOuterLevelIsPassedOver)
     EXPECT_FALSE(PathExists("Z:\\korvu-no-such-dir"));
 }
 
-TEST_F(PathFs, ReadOnlyFileInTheWayStopsTheWalk)
+TEST_F(PathFs, AFileInTheWayStopsTheWalk)
 {
     ASSERT_TRUE(WriteTextFile(kRoot + "\\file", "x"));
     int result = MakeDir(kRoot + "\\file\\below");
