@@ -69,6 +69,9 @@ static DWORD WINAPI WatchBoxes(void *param)
             log->texts.push_back(text);
             LeaveCriticalSection(&log->lock);
             answered = search.box;
+            if (log->cancelAtFirstBox && log->texts.size() == 1)
+                PostMessageA(log->cancelAtFirstBox, WM_COMMAND,
+                             MAKEWPARAM(IDC_CDLG_BTN_CANCEL, BN_CLICKED), 0);
             PostMessageA(search.box, WM_COMMAND, IDOK, 0);
         }
         if (answered && !IsWindow(answered))

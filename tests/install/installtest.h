@@ -21,6 +21,9 @@ struct BoxLog {
     volatile LONG stop = 0;
     CRITICAL_SECTION lock;
     std::vector<std::string> texts;
+    // When set: at the first box, the user presses Cancel of this copy
+    // dialog (the click waits in its queue) before answering the box.
+    HWND cancelAtFirstBox = NULL;
 };
 void StartBoxLog(BoxLog *log);
 std::vector<std::string> StopBoxLog(BoxLog *log);

@@ -61,7 +61,7 @@ struct RunResult {
 
 // WM_STARTCOPY straight into the dialog procedure, as the dialog manager
 // would pass it, so that its own result is seen.
-RunResult StartCopy(SetupOptions *options)
+RunResult StartCopy(SetupOptions *options, bool cancelAtFirstBox = false)
 {
     CopyDialog windows = OpenCopyDialog(options);
     RunResult run;
@@ -71,6 +71,8 @@ RunResult StartCopy(SetupOptions *options)
     }
     UpdateWindow(windows.dialog);
     BoxLog boxes;
+    if (cancelAtFirstBox)
+        boxes.cancelAtFirstBox = windows.dialog;
     StartBoxLog(&boxes);
     run.procResult = CopyDlgProc(windows.dialog, WM_STARTCOPY, 0, 0);
     run.boxes = StopBoxLog(&boxes);
@@ -231,6 +233,25 @@ TEST_F(RunTest, CancelWithAnyNotificationEndsDialogAndBackground)
     EXPECT_EQ(0, (int)GetFileAttributesA((app + "Readme.txt").c_str()) + 1) << "nothing installed";
 }
 
+TEST_F(RunTest, CancelDuringAFailureBoxStopsTheRun)
+{
+    // Korvu.ini is read-only: its key writes fail with a box, during which
+    // the user's Cancel reaches the dialog. Nothing is made after it.
+    ASSERT_TRUE(WriteBytes(app + "Korvu.ini", "[Korvu]\r\nData = x\r\nConfig = y\r\n"));
+    ASSERT_TRUE(SetFileAttributesA((app + "Korvu.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+    SetupOptions options = MakeOptions(app, app, app);
+    RunResult run = StartCopy(&options, true);
+    SetFileAttributesA((app + "Korvu.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_FALSE(run.boxes.empty());
+    EXPECT_EQ(0u, run.boxes[0].find("Error - Unable to write data directory path")) << run.boxes[0];
+    EXPECT_FALSE(run.dialogAlive);
+    EXPECT_FALSE(run.backgroundAlive);
+    EXPECT_TRUE(run.quitPosted);
+    EXPECT_TRUE(Exists(app + "Readme.txt")) << "the files were installed before";
+    EXPECT_FALSE(Exists(GroupFolder()));
+    EXPECT_FALSE(Exists(DesktopLink()));
+}
+
 TEST_F(RunTest, OtherMessagesAreNotHandled)
 {
     SetupOptions options = MakeOptions(app, app, app);
@@ -279,6 +300,19 @@ BOOL CALLBACK FindAppWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Text of a control of another process, fetched by a marshalled WM_GETTEXT.
+std::string ChildText(HWND window, int id)
+{
+    HWND child = GetDlgItem(window, id);
+    char text[MAX_PATH] = "";
+    DWORD_PTR copied = 0;
+    if (!child || !SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, (LPARAM)text,
+                                       SMTO_ABORTIFHUNG, 1000, &copied))
+        return "";
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
 } // namespace
 
 TEST(SampleApplication, ShowsTheDirectoriesOfTheIniBesideIt)
@@ -296,20 +330,20 @@ TEST(SampleApplication, ShowsTheDirectoriesOfTheIniBesideIt)
     std::string command = "\"" + dir + "Korvu72.exe\"";
     ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(),
                                &startup, &process));
+    // Wait until the window is shown with its values (created, then shown).
     FoundWindow found = {process.dwProcessId, NULL};
-    for (int i = 0; i < 500 && !found.window; i++) {
-        Sleep(20);
-        EnumWindows(FindAppWindow, (LPARAM)&found);
-    }
     std::string data, config;
-    if (found.window) {
-        char text[MAX_PATH] = "";
-        GetWindowTextA(GetDlgItem(found.window, 101), text, sizeof text);
-        data = text;
-        GetWindowTextA(GetDlgItem(found.window, 102), text, sizeof text);
-        config = text;
-        PostMessageA(found.window, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 500 && (data.empty() || config.empty()); i++) {
+        Sleep(20);
+        found.window = NULL;
+        EnumWindows(FindAppWindow, (LPARAM)&found);
+        if (found.window && IsWindowVisible(found.window)) {
+            data = ChildText(found.window, 101);
+            config = ChildText(found.window, 102);
+        }
     }
+    if (found.window)
+        PostMessageA(found.window, WM_CLOSE, 0, 0);
     DWORD waited = WaitForSingleObject(process.hProcess, 10000);
     if (waited != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
