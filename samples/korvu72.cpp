@@ -5,11 +5,13 @@
 #define IDC_DATA_VALUE 101
 #define IDC_CONFIG_VALUE 102
 #define IDC_INI_VALUE 103
+#define IDC_CLOSE 104
 
 static const char kClassName[] = "Korvu72Main";
 static const char kTitle[] = "Korvu ark 7.2";
 static const COLORREF kBand = RGB(0, 70, 127);
 static const COLORREF kPaper = RGB(250, 250, 246);
+static const COLORREF kGold = RGB(232, 178, 60);
 static const int kBandHeight = 64;
 
 struct AppState {
@@ -83,6 +85,10 @@ static void main_OnCreate(HWND window)
     AddText(window, g_app.config, IDC_CONFIG_VALUE, g_app.labelFont, 180, kBandHeight + 84, 330);
     AddText(window, "Read from:", -1, g_app.valueFont, 40, kBandHeight + 112, 130);
     AddText(window, g_app.iniPath, IDC_INI_VALUE, g_app.valueFont, 180, kBandHeight + 112, 330);
+    HWND close = CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                               BS_DEFPUSHBUTTON, 560 - 24 - 90, kBandHeight + 134, 90, 26,
+                               window, (HMENU)(INT_PTR)IDC_CLOSE, GetModuleHandleA(NULL), NULL);
+    SendMessageA(close, WM_SETFONT, (WPARAM)g_app.valueFont, FALSE);
 }
 
 static void main_OnPaint(HWND window)
@@ -96,6 +102,13 @@ static void main_OnPaint(HWND window)
     RECT band = client;
     band.bottom = kBandHeight;
     FillRect(dc, &band, g_app.band);
+    // A gold rule under the band, as in the setup's pictures.
+    RECT rule = band;
+    rule.top = band.bottom;
+    rule.bottom = band.bottom + 3;
+    HBRUSH gold = CreateSolidBrush(kGold);
+    FillRect(dc, &rule, gold);
+    DeleteObject(gold);
     HGDIOBJ old = SelectObject(dc, g_app.titleFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
@@ -128,6 +141,10 @@ static LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_PAINT:
         main_OnPaint(window);
         return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_CLOSE || LOWORD(wParam) == IDCANCEL)
+            DestroyWindow(window);
+        return 0;
     case WM_CTLCOLORSTATIC:
         SetBkColor((HDC)wParam, kPaper);
         return (LRESULT)g_app.paper;
@@ -153,7 +170,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass))
         return 1;
-    RECT frame = {0, 0, 560, kBandHeight + 170};
+    RECT frame = {0, 0, 560, kBandHeight + 178};
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
     int width = frame.right - frame.left;
