@@ -420,6 +420,11 @@ TEST_F(E2E, FreshInstallNt351BrowserButtonsOff)
     FreshInstall("nt351", kNtFamily, "nt351");
 }
 
+TEST_F(E2E, FreshInstallWin7AllUsersFolders)
+{
+    FreshInstall("win7", kNtFamily, "win7");
+}
+
 TEST_F(E2E, Win31ShowsNothingAndExits0)
 {
     StartSetup(SetupExe(), "win31");
@@ -700,6 +705,80 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
         EXPECT_FALSE(DirExists("C:\\Acct7")) << path;
         EXPECT_FALSE(DirExists("C:\\Korvu")) << path;
     }
+    ClickWindow(GetDlgItem(dialog, kExitButton));
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Acct7"));
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
+// ---- The folder browser behind the Change buttons ------------------------
+
+std::string ChildTexts(HWND window)
+{
+    std::string texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        texts += "[" + ClassOf(child) + " " + std::to_string(GetDlgCtrlID(child)) + " \"" + TextOf(child) + "\"] ";
+    return texts;
+}
+
+// The browser of a Change button, with the title that button gives it.
+HWND OpenBrowser(DWORD pid, HWND dialog, int button, const std::string &title)
+{
+    ClickWindow(GetDlgItem(dialog, button));
+    HWND browser = WaitScreen(pid, Screen::FolderBrowser, kWait);
+    EXPECT_TRUE(browser) << "no folder browser; seen: " << DescribeScreens(pid);
+    if (browser) {
+        std::string texts = ChildTexts(browser);
+        EXPECT_NE(std::string::npos, texts.find("\"" + title + "\"")) << texts;
+        EXPECT_EQ(dialog, GetWindow(browser, GW_OWNER)) << "the setup dialog owns the browser";
+    }
+    return browser;
+}
+
+TEST_F(E2E, FolderBrowserChoosesAndCancels)
+{
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    HWND app = GetDlgItem(dialog, kAppBox);
+    HWND data = GetDlgItem(dialog, kDataBox);
+    HWND config = GetDlgItem(dialog, kConfigBox);
+
+    // The browser opens at the desktop, which OK then chooses.
+    HWND browser = OpenBrowser(setup_.pid(), dialog, kChangeData, "Please Select Data Directory and Press Ok");
+    ASSERT_TRUE(browser);
+    Settle(browser);
+    Shot("browser-1-data");
+    ClickWindow(GetDlgItem(browser, IDOK));
+    ASSERT_TRUE(WaitGone(browser, kWait));
+    std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    EXPECT_TRUE(WaitText(data, desktop, kWait)) << "\"" << TextOf(data) << "\"";
+
+    // A chosen data directory stays when the application directory changes;
+    // the untouched configuration box follows.
+    ReplaceEditText(app, "C:\\Acct7");
+    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << TextOf(app) << "\"";
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitText(config, "C:\\Acct7", kWait)) << "\"" << TextOf(config) << "\"";
+    EXPECT_EQ(desktop, TextOf(data));
+
+    // Cancel changes nothing.
+    const struct {
+        int button;
+        const char *title;
+    } cancelled[] = {
+        {kChangeConfig, "Please Select Configaration Directory and Press Ok"},
+        {kChangeApp, "Please Select Application Directory and Press Ok"},
+    };
+    for (const auto &change : cancelled) {
+        browser = OpenBrowser(setup_.pid(), dialog, change.button, change.title);
+        ASSERT_TRUE(browser);
+        ClickWindow(GetDlgItem(browser, IDCANCEL));
+        ASSERT_TRUE(WaitGone(browser, kWait));
+        ExpectBoxes(dialog, "New Installation", "C:\\Acct7", desktop, "C:\\Acct7");
+    }
+
     ClickWindow(GetDlgItem(dialog, kExitButton));
     ExpectExitCode0();
     EXPECT_FALSE(DirExists("C:\\Acct7"));

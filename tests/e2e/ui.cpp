@@ -238,6 +238,8 @@ Screen Classify(HWND window)
         return Screen::CopyDialog;
     if (GetDlgItem(window, kFinishOk))
         return Screen::FinishDialog;
+    if (FindWindowExA(window, NULL, "SysTreeView32", NULL))
+        return Screen::FolderBrowser;
     if (GetDlgItem(window, kMessageBoxText) && GetDlgItem(window, IDOK))
         return Screen::MessageBox;
     return Screen::Other;
@@ -251,6 +253,7 @@ const char *ScreenName(Screen screen)
     case Screen::SetupDialog: return "setup dialog";
     case Screen::CopyDialog: return "copy dialog";
     case Screen::FinishDialog: return "finish dialog";
+    case Screen::FolderBrowser: return "folder browser";
     case Screen::MessageBox: return "message box";
     case Screen::Other: return "other window";
     }

@@ -49,7 +49,7 @@ std::string ItemText(HWND dialog, int id);
 // Visible top-level windows of a process.
 std::vector<HWND> TopWindows(DWORD pid);
 // The windows of setup.exe, told apart by the controls they hold.
-enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, MessageBox, Other };
+enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, FolderBrowser, MessageBox, Other };
 Screen Classify(HWND window);
 const char *ScreenName(Screen screen);
 // The first visible top-level window of `pid` of that kind, or NULL.
