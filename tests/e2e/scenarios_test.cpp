@@ -377,6 +377,9 @@ TEST_F(E2E, FreshInstallWinXpThenStartFromShortcut)
     execute.lpFile = link.c_str();
     execute.nShow = SW_SHOWNORMAL;
     ASSERT_TRUE(ShellExecuteExA(&execute)) << link << ": error " << GetLastError();
+    // Ended by the fixture whatever happens below.
+    if (execute.hProcess)
+        app_.Adopt(execute.hProcess);
     DWORD start = GetTickCount();
     HWND window = NULL;
     // Found once shown: its controls are made while it is created, before.
@@ -387,12 +390,11 @@ TEST_F(E2E, FreshInstallWinXpThenStartFromShortcut)
         if (!window)
             Sleep(50);
     }
-    if (execute.hProcess)
-        CloseHandle(execute.hProcess);
     ASSERT_TRUE(window) << "Korvu72.exe showed no window";
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    app_.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
+    if (pid != app_.pid())
+        app_.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
     EXPECT_EQ("C:\\Korvu\\Data", ItemText(window, kKorvuData));
     EXPECT_EQ("C:\\Korvu", ItemText(window, kKorvuConfig));
     Settle(window);

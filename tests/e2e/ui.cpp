@@ -133,8 +133,10 @@ bool Program::Start(const std::string &exe, const std::string &dir)
 
 void Program::Adopt(HANDLE process)
 {
+    if (process_ && process_ != process)
+        CloseHandle(process_);
     process_ = process;
-    pid_ = GetProcessId(process);
+    pid_ = process ? GetProcessId(process) : 0;
 }
 
 bool Program::Running() const
