@@ -44,7 +44,6 @@ install_with() {
         # The run is short: grab the screen at once (xwd), convert later.
         ( for _ in $(seq 3000); do
               if [ -e "$marker" ]; then
-                  sleep 0.25
                   xwd -root -silent -display "$display" > "$work/copy-dialog.xwd"
                   break
               fi
@@ -54,7 +53,7 @@ install_with() {
     fi
     KORVU_RUN_FILES="$work/setup-$name.exe" "$src/cmake/wine-run" "$win" \
         "$win/tests/install/install_measure_driver.exe" "C:\\run\\setup-$name.exe" \
-        "Z:${marker//\//\\}" | tr -d '\r'
+        "Z:${marker//\//\\}" ${3:-} | tr -d '\r'
     if [ "$name" = shot ]; then
         wait "$shot"
         [ -s "$work/copy-dialog.xwd" ] &&
@@ -84,5 +83,5 @@ for p in sample big one; do
     cp_seconds "$p"
 done
 echo "== picture run (sample files and two 30 MB ledgers)"
-install_with shot shot | grep install_seconds
+install_with shot shot Ledger.kdb | grep install_seconds
 as_user rm -rf "$prefix/drive_c/Korvu"

@@ -2,13 +2,16 @@
 // the setup dialog, then waits for the finish dialog and presses OK. Prints
 // the time from Install to the finish dialog and the peak memory of the
 // setup process, sampled while it runs. Writes a marker file while the copy
-// dialog is up, so that the script can take its picture.
-//   measure_driver SETUP.EXE MARKER
+// dialog is up (and, with NAME, shows that file), so that the script can
+// take its picture.
+//   measure_driver SETUP.EXE MARKER [NAME]
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
+#include <string.h>
 
 #define IDC_BTN_INSTALL 1016
+#define IDC_CDLG_LBL_FNAME 1026
 #define IDC_CDLG_BTN_CANCEL 1028
 #define IDC_FDLG_BTN_OK 1040
 
@@ -57,7 +60,7 @@ static void Sample(HANDLE process, Peaks *peaks)
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: measure_driver SETUP.EXE MARKER\n");
+        fprintf(stderr, "usage: measure_driver SETUP.EXE MARKER [NAME]\n");
         return 2;
     }
     STARTUPINFOA startup;
@@ -93,7 +96,14 @@ int main(int argc, char **argv)
     int marked = 0;
     for (int i = 0; i < 60000 && !finish; i++) {
         Sample(child.hProcess, &peaks);
-        if (!marked && DialogWith(child.dwProcessId, IDC_CDLG_BTN_CANCEL)) {
+        HWND copy = marked ? NULL : DialogWith(child.dwProcessId, IDC_CDLG_BTN_CANCEL);
+        // Another process's window text is read without a message, so this
+        // works while setup's thread is busy expanding.
+        char label[MAX_PATH] = "";
+        if (copy)
+            GetWindowTextA(GetDlgItem(copy, IDC_CDLG_LBL_FNAME), label, sizeof label);
+        size_t have = strlen(label), want = argc > 3 ? strlen(argv[3]) : 0;
+        if (copy && have >= want && strcmp(label + have - want, want ? argv[3] : "") == 0) {
             FILE *marker = fopen(argv[2], "w");
             if (marker)
                 fclose(marker);
