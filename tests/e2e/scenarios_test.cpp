@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "checks.h"
@@ -33,6 +34,7 @@ enum {
     kStateLabel = 1048,
     kCopyFileLabel = 1026,
     kCopyingLabel = 1025,
+    kCopyCancel = 1028,
     kFinishOk = 1040,
     kFinishMessage = 1049,
     kBoxText = 0xFFFF,
@@ -135,9 +137,10 @@ protected:
     }
 
     // Clicks Install and watches the run: holds the copy dialog still for
-    // its picture once it names a file, and returns at the finish dialog,
-    // a message box or the program's end.
-    RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse)
+    // its picture (and `whileHeld`) once it names a file, and returns at the
+    // finish dialog, a message box or the program's end.
+    RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse,
+                    const std::function<void(HWND copy)> &whileHeld = nullptr)
     {
         RunSeen seen;
         if (by == By::Mouse)
@@ -158,6 +161,8 @@ protected:
                         seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
                         seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
                         Shot(shotPrefix + "-2-copy-dialog");
+                        if (whileHeld)
+                            whileHeld(copy);
                         setup_.Resume();
                     }
                 }
@@ -617,6 +622,27 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
     EXPECT_EQ("[Notes.txt]", Listing(ListDir(oldGroup))) << oldGroup;
     EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
     ExpectShortcuts("C:\\Korvu", k9xFamily);
+}
+
+// Cancel pressed while the files are being copied waits until the run is
+// over, when the copy dialog is gone: the installation completes.
+TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
+{
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    bool clicked = false;
+    RunSeen seen = Install(dialog, "cancel", By::Mouse, [&](HWND copy) {
+        ClickWindow(GetDlgItem(copy, kCopyCancel));
+        clicked = true;
+    });
+    ASSERT_TRUE(clicked) << "the run ended before the copy dialog named a file";
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, "cancel");
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    std::vector<std::string> lines = TemplateLines("C:\\Korvu\\Data", "C:\\Korvu");
+    ExpectIni("C:\\Korvu", lines, "C:\\Korvu\\Data", "C:\\Korvu", CrLfLines(lines));
+    ExpectShortcuts("C:\\Korvu", kNtFamily);
 }
 
 // A Korvu.ini that cannot be written: each key's failure is told, and the
