@@ -1,9 +1,9 @@
 // Implode encoder: bit writer, unit costs and the optimal parse.
 #include "encoder.h"
 
-#include "implode.h"
-
 #include <algorithm>
+
+#include "implode.h"
 
 namespace {
 
