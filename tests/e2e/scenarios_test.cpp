@@ -198,6 +198,8 @@ protected:
         ExpectExitCode0();
     }
 
+    void ExpectEndWithoutFinish();
+
     void ExpectExitCode0()
     {
         DWORD code = 12345;
@@ -717,14 +719,28 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     HWND app = GetDlgItem(dialog, kAppBox);
-    const char *const refused[] = {"1:\\Acct7", "C:\\Acct7:x"};
-    for (const char *path : refused) {
+    // Two paths the rules refuse, and one on a drive that does not exist,
+    // which only creating the directory finds out: the status is the
+    // system's code for that (3 on Windows; Wine says 2).
+    ASSERT_FALSE(CreateDirectoryA("Q:\\Acct7", NULL)) << "this prefix has a drive Q:";
+    const std::string noDrive =
+        "Unable to create application directory\n\n(Status:" + std::to_string(GetLastError()) + ")";
+    const struct {
+        const char *path;
+        std::string message;
+        const char *shot;
+    } refused[] = {
+        {"1:\\Acct7", "Given application path is not valid", "invalid-1-message"},
+        {"C:\\Acct7:x", "Given application path is not valid", ""},
+        {"Q:\\Acct7", noDrive, "invalid-2-no-drive"},
+    };
+    for (const auto &refusal : refused) {
+        const std::string path = refusal.path;
         ReplaceEditText(app, path);
         ASSERT_TRUE(WaitText(app, path, kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
         ClickWindow(GetDlgItem(dialog, kInstallButton));
         HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
-        AnswerBox(box, "Given application path is not valid",
-                  path == refused[0] ? "invalid-1-message" : "");
+        AnswerBox(box, refusal.message, refusal.shot);
         // The dialog stays, with the text as typed.
         EXPECT_TRUE(IsWindowVisible(dialog)) << path;
         EXPECT_TRUE(IsWindowEnabled(dialog)) << path;
@@ -816,25 +832,47 @@ TEST_F(E2E, FolderBrowserChoosesAndCancels)
 
 // ---- 6: a damaged payload -------------------------------------------------
 
+// A copy of setup.exe with the byte at `offset` of its payload flipped, as
+// a bad download would have it; empty (and a failure) if it cannot be made.
+std::string DamagedCopy(const std::string &payload, size_t offset)
+{
+    std::string bad = ScratchDir() + "setupbad.exe";
+    std::string image = ReadBytes(SetupExe());
+    size_t at = image.find(payload);
+    EXPECT_NE(std::string::npos, at) << "payload not found in the file";
+    if (at == std::string::npos)
+        return "";
+    image[at + offset] ^= 0xFF;
+    EXPECT_TRUE(WriteBytes(bad, image)) << bad;
+    std::string error;
+    std::string badPayload = PayloadOf(bad, &error);
+    EXPECT_EQ(payload.size(), badPayload.size()) << error;
+    EXPECT_NE(payload, badPayload);
+    return bad;
+}
+
+// After an internal error: no finish dialog, the program ends by itself.
+void E2E::ExpectEndWithoutFinish()
+{
+    DWORD start = GetTickCount();
+    while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
+        ASSERT_FALSE(FindScreen(setup_.pid(), Screen::FinishDialog)) << "finish dialog after the error";
+        Sleep(20);
+    }
+    ExpectExitCode0();
+}
+
 TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
 {
-    // A copy of setup.exe with one byte of its last stream flipped, as a
-    // bad download would have it.
-    std::string bad = ScratchDir() + "setupbad.exe";
+    // One byte in the middle of the last file's stream.
     std::string error;
     std::string payload = PayloadOf(SetupExe(), &error);
     ASSERT_FALSE(payload.empty()) << error;
     std::vector<Record> records = RecordsOf(payload);
     ASSERT_GE(records.size(), 2u) << "the payload needs two files, one before the damaged one";
     const Record &damaged = records.back();
-    std::string image = ReadBytes(SetupExe());
-    size_t at = image.find(payload);
-    ASSERT_NE(std::string::npos, at) << "payload not found in the file";
-    image[at + damaged.streamOffset + damaged.streamLength / 2] ^= 0xFF;
-    ASSERT_TRUE(WriteBytes(bad, image)) << bad;
-    std::string badPayload = PayloadOf(bad, &error);
-    ASSERT_EQ(payload.size(), badPayload.size()) << error;
-    ASSERT_NE(payload, badPayload);
+    std::string bad = DamagedCopy(payload, damaged.streamOffset + damaged.streamLength / 2);
+    ASSERT_FALSE(bad.empty());
 
     StartSetup(bad, "winxp");
     HWND dialog = WaitForSetupDialog();
@@ -842,14 +880,10 @@ TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
     RunSeen seen = Install(dialog, "damaged");
     ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
     AnswerBox(seen.box, "Internal Error 13\n\n(Status:0)", "damaged-3-internal-error");
-    // No finish dialog after the box either; the program ends by itself.
-    DWORD start = GetTickCount();
-    while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
-        ASSERT_FALSE(FindScreen(setup_.pid(), Screen::FinishDialog)) << "finish dialog after the error";
-        Sleep(20);
-    }
-    ExpectExitCode0();
+    ExpectEndWithoutFinish();
 
+    // The files before it are complete and stamped; the damaged one is not
+    // passed off as good; nothing of the later steps happened.
     std::vector<std::string> before;
     for (size_t i = 0; i + 1 < records.size(); ++i)
         before.push_back(records[i].name);
@@ -859,6 +893,28 @@ TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
         EXPECT_NE(ReadBytes(ExpectedDir() + damaged.name), ReadBytes(broken)) << broken;
     }
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu.ini")) << "Korvu.ini written after the failure";
+    ExpectNoShortcuts();
+}
+
+TEST_F(E2E, DamagedMagicStopsWithInternalError10)
+{
+    std::string error;
+    std::string payload = PayloadOf(SetupExe(), &error);
+    ASSERT_FALSE(payload.empty()) << error;
+    std::string bad = DamagedCopy(payload, 0);
+    ASSERT_FALSE(bad.empty());
+
+    StartSetup(bad, "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    RunSeen seen = Install(dialog, "magic");
+    ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
+    AnswerBox(seen.box, "Internal Error 10\n\n(Status:0)", "");
+    ExpectEndWithoutFinish();
+
+    // The dialog made the directories; no file was written.
+    EXPECT_TRUE(DirExists("C:\\Korvu\\Data"));
+    EXPECT_EQ("[Data]", Listing(ListDir("C:\\Korvu")));
     ExpectNoShortcuts();
 }
 
