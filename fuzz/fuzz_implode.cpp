@@ -1,7 +1,8 @@
 // Any bytes as an implode stream, fed through reads whose sizes the input
 // chooses. The decoder must never fault, must never write more than it is
 // given room for, and must decode the same way every time: reads of any size
-// give the same result and output as reads of 2,048 bytes.
+// give the same result and output as reads of 2,048 bytes, and the same
+// result, blocks and number of reads as the plain reference decoder.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "implode.h"
+#include "reference_decoder.h"
 
 namespace {
 
@@ -77,5 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 0; i + 1 < a.writes.size(); i++)
         if (a.writes[i] != 4096)
             abort();
+    ReferenceDecoder::Outcome ref = ReferenceDecoder::Run(data + 1, size - 1, 2048, chunk);
+    if (ref.result != rb || ref.out != b.out || ref.writes != b.writes || ref.reads != b.reads)
+        abort();
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "decode_helper.h"
 #include "encoder.h"
+#include "reference_decoder.h"
 
 namespace {
 
@@ -270,6 +271,59 @@ TEST(ImplodeDecode, EveryLengthAndDistanceInEveryHeader)
             EXPECT_EQ(at, expected.size()) << "header " << mode << " " << k;
         }
     }
+}
+
+// ---------------------------------------------------------------- damaged streams
+
+TEST(ImplodeDecode, AgreesWithTheReferenceDecoderOnDamagedStreams)
+{
+    // Valid streams of text and binary data in every header, then damaged:
+    // bits flipped, bytes replaced, cut short, random tails.
+    std::vector<Bytes> streams;
+    Bytes text = Text("[Korvu]\r\nData=C:\\KORVU\\DATA\r\nConfig=C:\\KORVU\\CONFIG\r\n");
+    for (int i = 0; i < 6; i++)
+        text.insert(text.end(), text.begin(), text.begin() + 40);
+    Bytes binary = Pattern(3000, 5);
+    for (size_t i = 1000; i < 3000; i++)
+        binary[i] = i % 7 ? binary[i - 700 - i % 3] : (unsigned char)(i >> 4);
+    for (int mode = 0; mode <= 1; mode++)
+        for (int k = 4; k <= 6; k++) {
+            const Bytes &data = mode ? text : binary;
+            streams.push_back(ImplodeOptimal(data.data(), data.size(), ImplodeHeader{mode, k}));
+        }
+    uint32_t seed = 1;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    int clean = 0;
+    for (int round = 0; round < 10000; round++) {
+        Bytes s = streams[round % streams.size()];
+        int damage = 1 + (int)next(4);
+        for (int i = 0; i < damage; i++) {
+            size_t at = 2 + next((uint32_t)s.size() - 2);
+            switch (next(4)) {
+            case 0: s[at] ^= (unsigned char)(1u << next(8)); break;
+            case 1: s[at] = (unsigned char)next(256); break;
+            case 2: s.resize(at); break;
+            default:
+                for (uint32_t n = next(40); n > 0; n--)
+                    s.push_back((unsigned char)next(256));
+            }
+            if (s.size() < 3)
+                s.resize(3, 0);
+        }
+        size_t chunk = round % 3 == 0 ? 2048 : 1 + next(9);
+        DecodeRun run = Decode(s, chunk);
+        ReferenceDecoder::Outcome ref =
+            ReferenceDecoder::Run(s.data(), s.size(), chunk < 5 ? 5 : chunk, chunk);
+        ASSERT_EQ(run.result, ref.result) << "round " << round;
+        ASSERT_EQ(run.write_sizes, ref.writes) << "round " << round;
+        ASSERT_TRUE(run.out == ref.out) << "round " << round;
+        ASSERT_EQ(run.read_sizes.size(), ref.reads) << "round " << round;
+        clean += run.result == IMPLODE_OK ? 1 : 0;
+    }
+    EXPECT_GT(clean, 100) << "some damaged streams still end cleanly";
 }
 
 } // namespace
