@@ -52,7 +52,7 @@ setup: host
 	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool \
 	      -DKORVU_PAYLOAD_DIR=$(abspath $(PAYLOAD))
 	cmake --build $(B)/custom -j $(JOBS) --target setup
-	@echo "built $(B)/custom/setup/setup.exe with the files of $(PAYLOAD)"
+	@echo "built $(B)/custom/setup.exe with the files of $(PAYLOAD)"
 
 fuzz: fuzzbuild
 	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)
