@@ -722,7 +722,13 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
     // Two paths the rules refuse, and one on a drive that does not exist,
     // which only creating the directory finds out: the status is the
     // system's code for that (3 on Windows; Wine says 2).
-    ASSERT_FALSE(CreateDirectoryA("Q:\\Acct7", NULL)) << "this prefix has a drive Q:";
+    std::string missing;
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Y'; letter > 'D' && missing.empty(); --letter)
+        if (!(drives & (1u << (letter - 'A'))))
+            missing = std::string(1, letter) + ":\\Acct7";
+    ASSERT_FALSE(missing.empty()) << "every drive letter is taken";
+    ASSERT_FALSE(CreateDirectoryA(missing.c_str(), NULL)) << missing;
     const std::string noDrive =
         "Unable to create application directory\n\n(Status:" + std::to_string(GetLastError()) + ")";
     const struct {
@@ -732,7 +738,7 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
     } refused[] = {
         {"1:\\Acct7", "Given application path is not valid", "invalid-1-message"},
         {"C:\\Acct7:x", "Given application path is not valid", ""},
-        {"Q:\\Acct7", noDrive, "invalid-2-no-drive"},
+        {missing.c_str(), noDrive, "invalid-2-no-drive"},
     };
     for (const auto &refusal : refused) {
         const std::string path = refusal.path;
