@@ -368,3 +368,82 @@ TEST(FullDisk, ExtractionReportsError13NotSuccess)
     EXPECT_LT(partial.size(), big.size());
     RemoveTree(dir);
 }
+
+// ---------------------------------------------------------------- ExpandFile and its callbacks
+
+TEST_F(ExtractTest, ReadStreamBlockHandsOutTheStreamOnce)
+{
+    std::string stream = SampleData(5000, 21);
+    ExpandContext context = {stream.data(), 0, 5000, NULL, 5000, 0xFFFFFFFFu, 0};
+    std::string got;
+    uint32_t sizes[4];
+    for (int i = 0; i < 4; i++) {
+        char buffer[2048];
+        uint32_t size = sizeof buffer;
+        sizes[i] = ReadStreamBlock(buffer, &size, &context);
+        got.append(buffer, sizes[i]);
+    }
+    EXPECT_EQ(2048u, sizes[0]);
+    EXPECT_EQ(2048u, sizes[1]);
+    EXPECT_EQ(904u, sizes[2]);
+    EXPECT_EQ(0u, sizes[3]);
+    EXPECT_TRUE(stream == got);
+    EXPECT_EQ(5000u, context.position);
+    EXPECT_EQ(0u, context.remaining);
+}
+
+TEST_F(ExtractTest, WriteExpandedBlockNotesAWriteThatFails)
+{
+    std::string path = dir + "out.bin";
+    ASSERT_TRUE(WriteBytes(path, ""));
+    // A stream open for reading only: every write fails.
+    FILE *file = fopen(path.c_str(), "rb");
+    ASSERT_TRUE(file != NULL);
+    ExpandContext context = {NULL, 0, 0, file, 0, 0xFFFFFFFFu, 0};
+    char block[] = "123456789";
+    uint32_t size = 9;
+    WriteExpandedBlock(block, &size, &context);
+    fclose(file);
+    EXPECT_EQ(1, context.write_failed);
+    EXPECT_EQ(0xCBF43926u, ~context.crc) << "the CRC still covers the decoded bytes";
+
+    file = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file != NULL);
+    ExpandContext good = {NULL, 0, 0, file, 0, 0xFFFFFFFFu, 0};
+    WriteExpandedBlock(block, &size, &good);
+    uint32_t none = 0;
+    WriteExpandedBlock(block, &none, &good);
+    fclose(file);
+    EXPECT_EQ(0, good.write_failed);
+    EXPECT_EQ(0xCBF43926u, ~good.crc);
+    EXPECT_EQ("123456789", Content(path));
+}
+
+TEST_F(ExtractTest, ExpandFileResults)
+{
+    std::string data = SampleData(10000, 22);
+    Bytes stream = Implode(data);
+    uint32_t crc = 0xDEADBEEFu;
+    EXPECT_EQ(1, ExpandFile(NULL, &crc, (uint32_t)stream.size(), (const char *)stream.data(),
+                            (dir + "a.bin").c_str()));
+    EXPECT_EQ(CrcOf(data), crc);
+    EXPECT_TRUE(data == Content(dir + "a.bin"));
+
+    crc = 0xDEADBEEFu;
+    EXPECT_EQ(1, ExpandFile(NULL, &crc, 0, NULL, (dir + "empty.bin").c_str()));
+    EXPECT_EQ(0u, crc);
+    EXPECT_EQ("", Content(dir + "empty.bin"));
+
+    // Cannot be opened: 0, and the CRC result is left alone.
+    crc = 0xDEADBEEFu;
+    EXPECT_EQ(0, ExpandFile(NULL, &crc, (uint32_t)stream.size(), (const char *)stream.data(),
+                            (dir + "missing\\a.bin").c_str()));
+    EXPECT_EQ(0xDEADBEEFu, crc);
+
+    // A decoder error: 0, the CRC result untouched.
+    Bytes bad = stream;
+    bad[0] = 9;
+    EXPECT_EQ(0, ExpandFile(NULL, &crc, (uint32_t)bad.size(), (const char *)bad.data(),
+                            (dir + "b.bin").c_str()));
+    EXPECT_EQ(0xDEADBEEFu, crc);
+}
