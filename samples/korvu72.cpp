@@ -165,7 +165,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(NULL, MAKEINTRESOURCEA(32512));
-    windowClass.hIcon = LoadIconA(NULL, MAKEINTRESOURCEA(32512));
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     windowClass.hbrBackground = g_app.paper;
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass))
