@@ -175,6 +175,8 @@ protected:
                 seen.exited = true;
                 break;
             }
+            // Often enough to catch a short run, and leaves wineserver to it.
+            Sleep(1);
         }
         return seen;
     }
