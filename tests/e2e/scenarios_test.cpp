@@ -662,6 +662,51 @@ TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
     ExpectShortcuts("C:\\Korvu", kNtFamily);
 }
 
+// A previous installation elsewhere, found when the person types its
+// directory: the label turns to "Upgradation", the boxes take its values,
+// and the run cleans up there (NT 4.0, all users' folders).
+TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Acct7", NULL));
+    ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
+    const std::string ini = "[Korvu]\r\nData = C:\\Acct7\\Books\r\nConfig = C:\\Acct7\r\n";
+    ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu.ini", ini));
+    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string desktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
+    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Acct7\\Korvu63.exe", "C:\\Acct7"));
+    ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Acct7\\Korvu63.exe", "C:\\Acct7"));
+
+    StartSetup(SetupExe(), "nt40");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "New Installation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
+    HWND app = GetDlgItem(dialog, kAppBox);
+    ReplaceEditText(app, "C:\\Acct7");
+    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << TextOf(app) << "\"";
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitText(GetDlgItem(dialog, kStateLabel), "Upgradation", kWait))
+        << "\"" << ItemText(dialog, kStateLabel) << "\"";
+    ExpectBoxes(dialog, "Upgradation", "C:\\Acct7", "C:\\Acct7\\Books", "C:\\Acct7");
+    Settle(dialog);
+    Shot("found-1-setup-dialog");
+
+    RunSeen seen = Install(dialog, "found");
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, "found");
+
+    ExpectPayloadInstalled("C:\\Acct7", SetupExe(), ExpectedNames());
+    EXPECT_FALSE(DirExists("C:\\Acct7\\Books")) << "the taken-over data directory was made";
+    EXPECT_FALSE(DirExists("C:\\Korvu")) << "the default directory was made as well";
+    // Nothing changes in Korvu.ini, and Wine then leaves the file alone.
+    ExpectIni("C:\\Acct7", {"[Korvu]", "Data=C:\\Acct7\\Books", "Config=C:\\Acct7"}, "C:\\Acct7\\Books",
+              "C:\\Acct7", ini);
+    EXPECT_FALSE(FileExists("C:\\Acct7\\Korvu63.exe"));
+    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
+    ExpectShortcuts("C:\\Acct7", kNtFamily);
+}
+
 // A Korvu.ini that cannot be written: each key's failure is told, and the
 // run still makes the shortcuts and ends with the finish dialog.
 TEST_F(E2E, ReadOnlyIniIsReportedAndTheRunGoesOn)
