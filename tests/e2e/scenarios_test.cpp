@@ -68,6 +68,19 @@ std::string Listing(const std::vector<std::string> &names)
     return "[" + text + "]";
 }
 
+// The dialogs open in the middle of the screen's work area.
+void ExpectCentred(HWND window, const char *what)
+{
+    RECT work, rect;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &rect);
+    int dx = (rect.left + rect.right) / 2 - (work.left + work.right) / 2;
+    int dy = (rect.top + rect.bottom) / 2 - (work.top + work.bottom) / 2;
+    EXPECT_TRUE(abs(dx) <= 2 && abs(dy) <= 2)
+        << what << " at " << rect.left << "," << rect.top << "-" << rect.right << "," << rect.bottom
+        << ", off the middle of the work area by " << dx << "," << dy;
+}
+
 // How the person presses a button: with the mouse, or with Enter on the
 // focused button.
 enum class By { Mouse, Keyboard };
@@ -123,6 +136,7 @@ protected:
         if (dialog) {
             EXPECT_EQ(kCaption, StoredTextOf(dialog));
             EXPECT_EQ(background, GetWindow(dialog, GW_OWNER)) << "the background window owns the dialog";
+            ExpectCentred(dialog, "setup dialog");
         }
         return dialog;
     }
@@ -157,6 +171,7 @@ protected:
                     // drawn when it opened, without file name and progress.
                     std::string label = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
                     if (!label.empty() && setup_.Suspend()) {
+                        ExpectCentred(copy, "copy dialog");
                         seen.copyCaption = StoredTextOf(copy);
                         seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
                         seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
@@ -187,6 +202,7 @@ protected:
         ASSERT_TRUE(finish) << "no finish dialog; seen: " << DescribeScreens(setup_.pid());
         EXPECT_EQ(kCaption, StoredTextOf(finish));
         EXPECT_EQ("Korvu Installation Successful\n", ItemText(finish, kFinishMessage));
+        ExpectCentred(finish, "finish dialog");
         Settle(finish);
         Shot(shotPrefix + "-3-finish-dialog");
         if (by == By::Mouse) {
