@@ -3,6 +3,7 @@
 // names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
 #include "setup.h"
+#include "shellcalls.h"
 #include "setupdlg.h"
 #include "textbuf.h"
 
@@ -71,10 +72,10 @@ void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options)
         !FileExists(oldProgram))
         return;
     IMalloc *allocator = NULL;
-    HRESULT result = SHGetMalloc(&allocator);
+    HRESULT result = ShellGetMalloc(&allocator);
     if (FAILED(result) || !allocator) {
         ReportFailure(dialog, "Error - Unable to allocate memory", kFunction,
-                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
+                      "ShellGetMalloc(&lpMalloc)", (int)GetLastError());
         return;
     }
     if (RemoveOldGroup(dialog, allocator, oldProgram))

@@ -2,6 +2,7 @@
 // the 9x family, all users' on the NT family.
 #include "desktop.h"
 #include "setup.h"
+#include "shellcalls.h"
 
 int ProgramsFolderId(void)
 {
@@ -24,11 +25,11 @@ int DesktopFolderId(void)
 int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status)
 {
     LPITEMIDLIST list = NULL;
-    if (csidl < 0 || SHGetSpecialFolderLocation(NULL, csidl, &list) != S_OK || !list) {
+    if (csidl < 0 || ShellGetSpecialFolderLocation(NULL, csidl, &list) != S_OK || !list) {
         *status = (int)GetLastError();
         return SHELL_FOLDER_NO_LOCATION;
     }
-    BOOL found = SHGetPathFromIDListA(list, path);
+    BOOL found = ShellGetPathFromIDList(list, path);
     *status = (int)GetLastError();
     allocator->Free(list);
     return found ? SHELL_FOLDER_OK : SHELL_FOLDER_NO_PATH;

@@ -2,6 +2,7 @@
 // shortcut, in the folders of the running Windows family.
 #include "desktop.h"
 #include "setup.h"
+#include "shellcalls.h"
 #include "textbuf.h"
 #include <io.h>
 
@@ -20,7 +21,7 @@ int AddGroup(HWND owner, const char *path)
         }
     }
     // Also for a folder that was there: the shell may not have seen it yet.
-    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, NULL);
+    ShellChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, NULL);
     return 1;
 }
 
@@ -155,11 +156,11 @@ static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOpti
 void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options)
 {
     IMalloc *allocator = NULL;
-    HRESULT result = SHGetMalloc(&allocator);
+    HRESULT result = ShellGetMalloc(&allocator);
     // Any failure, not only E_FAIL: without an allocator nothing can be freed.
     if (FAILED(result) || !allocator) {
         ReportFailure(dialog, "Error - Unable to allocate memory", "CreateShellGroupAndShortcut",
-                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
+                      "ShellGetMalloc(&lpMalloc)", (int)GetLastError());
         return;
     }
     if (MakeGroup(dialog, allocator, options))

@@ -1,12 +1,13 @@
 // The shell's folder browser, for the three Change buttons.
 #include "setupdlg.h"
 #include "setup.h"
+#include "shellcalls.h"
 #include <shlobj.h>
 
 int GetChangedDir(HWND owner, char *out, const char *title)
 {
     IMalloc *allocator = NULL;
-    if (FAILED(SHGetMalloc(&allocator)) || !allocator) {
+    if (FAILED(ShellGetMalloc(&allocator)) || !allocator) {
         ReportFailure(owner, "Internal Error - Unable to open directory selection dialog",
                       "GetChangedDir", "SHGetMalloc", (int)GetLastError());
         return 0;
@@ -23,9 +24,9 @@ int GetChangedDir(HWND owner, char *out, const char *title)
     // Paired with CoUninitialize below, so COM is left as we found it.
     CoInitialize(NULL);
     int result = 0;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    LPITEMIDLIST chosen = ShellBrowseForFolder(&browse);
     if (chosen) {
-        if (SHGetPathFromIDListA(chosen, out))
+        if (ShellGetPathFromIDList(chosen, out))
             result = 1;
         else
             ReportFailure(owner, "Internal Error 70", "GetChangedDir", "SHGetPathFromIDList",
