@@ -113,10 +113,10 @@ protected:
     }
 
     // Starts setup.exe (or a copy) as Windows `version`.
-    void StartSetup(const std::string &exe, const std::string &version)
+    void StartSetup(const std::string &exe, const std::string &version, WORD show = SW_SHOWNORMAL)
     {
         SetReportedVersion(BaseName(exe), version);
-        ASSERT_TRUE(setup_.Start(exe, RunDir())) << exe << ": CreateProcess error " << setup_.error();
+        ASSERT_TRUE(setup_.Start(exe, RunDir(), show)) << exe << ": CreateProcess error " << setup_.error();
     }
 
     // The background window, maximised, then the setup dialog over it.
@@ -787,6 +787,18 @@ TEST_F(E2E, ExitSetupWritesNothing)
     EXPECT_FALSE(DirExists("C:\\Korvu"));
     EXPECT_FALSE(DirExists("C:\\Korvux"));
     ExpectNoShortcuts();
+}
+
+// Started from a shortcut set to run minimised: the background window is
+// maximised all the same (WaitForSetupDialog checks it).
+TEST_F(E2E, StartedMinimisedStillShowsMaximised)
+{
+    StartSetup(SetupExe(), "winxp", SW_SHOWMINNOACTIVE);
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ClickWindow(GetDlgItem(dialog, kExitButton));
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
 }
 
 TEST_F(E2E, InvalidApplicationPathIsRefused)

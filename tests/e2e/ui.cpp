@@ -110,11 +110,13 @@ Program::~Program()
         CloseHandle(process_);
 }
 
-bool Program::Start(const std::string &exe, const std::string &dir)
+bool Program::Start(const std::string &exe, const std::string &dir, WORD show)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
     std::string commandLine = "\"" + exe + "\"";

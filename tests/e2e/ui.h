@@ -17,8 +17,9 @@ public:
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
-    // CreateProcess of `exe` in `dir`; false (and the error in `error`) if it failed.
-    bool Start(const std::string &exe, const std::string &dir);
+    // CreateProcess of `exe` in `dir`, asked to show itself with `show`;
+    // false (and the error in `error`) if it failed.
+    bool Start(const std::string &exe, const std::string &dir, WORD show = SW_SHOWNORMAL);
     // Takes over a process started elsewhere (ShellExecuteEx).
     void Adopt(HANDLE process);
     bool Running() const;
