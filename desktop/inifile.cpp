@@ -3,6 +3,7 @@
 // other line belongs to the application and is left alone.
 #include "desktop.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "textbuf.h"
 
 static const char kBothPathsMessage[] =
@@ -53,16 +54,6 @@ void WriteINITemplate(FILE *stream)
         fputs(kTemplate[i], stream);
         fputs("\n", stream);
     }
-}
-
-static int IniFileExists(const char *path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    FindClose(search);
-    return 1;
 }
 
 // Writes the template to a new file. A template that did not reach the disk
@@ -120,7 +111,7 @@ int ChangeINIFile(HWND dialog)
                       STATUS_PATH_TOO_LONG);
         return 0;
     }
-    if (!IniFileExists(path) && !CreateFromTemplate(dialog, path))
+    if (!FileExists(path) && !CreateFromTemplate(dialog, path))
         return 0;
     WriteDirectoryKey(dialog, path, "Data", options->data_path, kDataPathMessage);
     WriteDirectoryKey(dialog, path, "Config", options->config_path, kConfigPathMessage);
