@@ -2,6 +2,7 @@
 #include "setupdlg.h"
 #include "resource.h"
 #include <shlobj.h>
+#include <commctrl.h>
 #include <deque>
 
 namespace {
@@ -82,6 +83,42 @@ void AnswerMessageBox(HWND box, SeenWindow &seen)
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
 }
 
+// The text of the folder the browser's tree has selected.
+static std::string SelectedFolderName(HWND browser)
+{
+    HWND tree = FindWindowExA(browser, NULL, WC_TREEVIEWA, NULL);
+    if (!tree)
+        return "";
+    HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    if (!item)
+        return "";
+    char text[MAX_PATH] = "";
+    TVITEMA info;
+    ZeroMemory(&info, sizeof info);
+    info.mask = TVIF_TEXT;
+    info.hItem = item;
+    info.pszText = text;
+    info.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&info);
+    return text;
+}
+
+// The browser picks its own first selection once its tree is filled, which
+// may come after ours: select until the tree shows the folder, then go on.
+static void SelectInBrowser(HWND browser, const std::string &path)
+{
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    for (int tries = 0; tries < 100; tries++) {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)path.c_str());
+        Sleep(20);
+        std::string selected = SelectedFolderName(browser);
+        if (!name.empty() && lstrcmpiA(selected.c_str(), name.c_str()) == 0)
+            return;
+        if (name.empty() && selected.find(path.substr(0, 2)) != std::string::npos)
+            return;   // a drive root: its item shows the drive, as "(C:)"
+    }
+}
+
 void AnswerBrowser(HWND browser, SeenWindow &seen)
 {
     seen.browser = true;
@@ -94,7 +131,7 @@ void AnswerBrowser(HWND browser, SeenWindow &seen)
     }
     LeaveCriticalSection(&g_driver.lock);
     if (action.choose) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)action.path.c_str());
+        SelectInBrowser(browser, action.path);
         PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else {
         PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
