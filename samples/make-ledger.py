@@ -27,8 +27,8 @@ CUSTOMERS = [
 
 
 class Lcg:
-    def __init__(self, seed):
-        self.state = seed
+    def __init__(self, start):
+        self.state = start
 
     def next(self, bound):
         self.state = (self.state * 1103515245 + 12345) & 0x7FFFFFFF

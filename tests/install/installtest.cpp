@@ -307,12 +307,12 @@ void AddRecord(Bytes *container, const std::string &name, const std::string &dat
     AddRawRecord(container, name, CrcOf(data), data.empty() ? Bytes() : Implode(data));
 }
 
-std::string SampleData(size_t size, unsigned seed)
+std::string SampleData(size_t size, unsigned start)
 {
     static const char *words[] = {"ledger ", "invoice ", "0001 ", "VAT ", "account ",
                                   "\r\n", "balance ", "Korvu "};
     std::string data;
-    unsigned state = seed;
+    unsigned state = start;
     while (data.size() < size) {
         state = state * 1103515245u + 12345u;
         if ((state >> 16) % 4 == 0)

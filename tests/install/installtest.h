@@ -78,7 +78,7 @@ void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc,
                   const Bytes &stream);
 uint32_t CrcOf(const std::string &data);
 // Deterministic bytes that compress somewhat, like a real data file.
-std::string SampleData(size_t size, unsigned seed);
+std::string SampleData(size_t size, unsigned start);
 
 // ---- shell folders and shortcuts
 

@@ -14,12 +14,12 @@ const ImplodeHeader kAllHeaders[] = {{0, 4}, {0, 5}, {0, 6}, {1, 4}, {1, 5}, {1,
 Bytes Sample(int kind, size_t n)
 {
     Bytes b(n);
-    uint32_t seed = 12345u + (uint32_t)kind;
+    uint32_t state = 12345u + (uint32_t)kind;
     const char *words[] = {"Korvu ", "ark ", "7.2 ", "Setup ", "the ", "\r\n", "ledger ", "0042 "};
     size_t i = 0;
     while (i < n) {
-        seed = seed * 1103515245u + 12345u;
-        uint32_t r = seed >> 16;
+        state = state * 1103515245u + 12345u;
+        uint32_t r = state >> 16;
         switch (kind) {
         case 0: b[i++] = (unsigned char)r; break;                 // noise
         case 1: b[i++] = 0; break;                                // one long run
@@ -83,12 +83,12 @@ uint64_t ExhaustiveBits(const Bytes &data, ImplodeHeader h)
     return best[n] + kImplodeEndCost;
 }
 
-Bytes Random(size_t n, int alphabet, uint32_t seed)
+Bytes Random(size_t n, int alphabet, uint32_t state)
 {
     Bytes b(n);
     for (size_t i = 0; i < n; i++) {
-        seed = seed * 1103515245u + 12345u;
-        b[i] = (unsigned char)('a' + (seed >> 16) % alphabet);
+        state = state * 1103515245u + 12345u;
+        b[i] = (unsigned char)('a' + (state >> 16) % alphabet);
     }
     return b;
 }
@@ -96,13 +96,13 @@ Bytes Random(size_t n, int alphabet, uint32_t seed)
 TEST(ImplodeEncode, MatchesTheExhaustiveOptimumOnSmallInputs)
 {
     int checked = 0;
-    for (uint32_t seed = 1; seed <= 400; seed++) {
-        size_t n = 1 + seed % 40;
-        Bytes data = Random(n, 1 + (int)(seed % 4), seed);
+    for (uint32_t state = 1; state <= 400; state++) {
+        size_t n = 1 + state % 40;
+        Bytes data = Random(n, 1 + (int)(state % 4), state);
         for (const ImplodeHeader &h : kAllHeaders) {
             uint64_t bits = ImplodeOptimalBits(data.data(), data.size(), h);
             ASSERT_EQ(bits, ExhaustiveBits(data, h))
-                << "seed " << seed << " header " << h.literal_mode << " " << h.dictionary_bits;
+                << "state " << state << " header " << h.literal_mode << " " << h.dictionary_bits;
             checked++;
         }
     }

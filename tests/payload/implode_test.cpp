@@ -22,12 +22,12 @@ Bytes Hex(std::initializer_list<int> bytes)
 
 Bytes Text(const char *s) { return Bytes(s, s + strlen(s)); }
 
-Bytes Pattern(size_t n, uint32_t seed)
+Bytes Pattern(size_t n, uint32_t state)
 {
     Bytes b(n);
     for (size_t i = 0; i < n; i++) {
-        seed = seed * 1103515245u + 12345u;
-        b[i] = (unsigned char)(seed >> 24);
+        state = state * 1103515245u + 12345u;
+        b[i] = (unsigned char)(state >> 24);
     }
     return b;
 }
@@ -291,10 +291,10 @@ TEST(ImplodeDecode, AgreesWithTheReferenceDecoderOnDamagedStreams)
             const Bytes &data = mode ? text : binary;
             streams.push_back(ImplodeOptimal(data.data(), data.size(), ImplodeHeader{mode, k}));
         }
-    uint32_t seed = 1;
-    auto next = [&seed](uint32_t n) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 8) % n;
+    uint32_t state = 1;
+    auto next = [&state](uint32_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % n;
     };
     int clean = 0;
     for (int round = 0; round < 10000; round++) {
