@@ -17,11 +17,7 @@ protected:
 
     void SetUp() override
     {
-        InitSetupGlobals();
-        FreshDir(kRoot);
-        TakeSeen();
-        ZeroMemory(&options, sizeof options);
-        SetPaths(kRoot + "\\Korvu", kRoot + "\\Korvu\\Data", kRoot + "\\Korvu");
+        FreshDialogTest(&options, kRoot);
     }
     void TearDown() override { RemoveTree(kRoot); }
 

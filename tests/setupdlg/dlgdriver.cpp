@@ -1,4 +1,5 @@
 #include "dlgdriver.h"
+#include "testfs.h"
 #include "setupdlg.h"
 #include "resource.h"
 #include <shlobj.h>
@@ -334,4 +335,15 @@ int FocusId(HWND dialog)
 {
     HWND focus = GetFocus();
     return focus && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
+}
+
+void FreshDialogTest(SetupOptions *options, const std::string &root)
+{
+    InitSetupGlobals();
+    FreshDir(root);
+    TakeSeen();
+    ZeroMemory(options, sizeof *options);
+    lstrcpyA(options->app_path, (root + "\\Korvu").c_str());
+    lstrcpyA(options->data_path, (root + "\\Korvu\\Data").c_str());
+    lstrcpyA(options->config_path, (root + "\\Korvu").c_str());
 }

@@ -28,6 +28,10 @@ const INT_PTR kLeftOpen = 99;
 INT_PTR RunSetupDialog(SetupOptions *options, const std::function<void(HWND)> &scenario,
                        const DLGTEMPLATE *dialogTemplate = nullptr);
 
+// A clean start for a dialog test: globals set, `root` emptied, nothing
+// seen, and the record holding root\Korvu, root\Korvu\Data, root\Korvu.
+void FreshDialogTest(SetupOptions *options, const std::string &root);
+
 // Windows the watcher answered since the last call.
 std::vector<SeenWindow> TakeSeen();
 std::string MessagesOf(const std::vector<SeenWindow> &seen);

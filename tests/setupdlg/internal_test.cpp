@@ -57,13 +57,7 @@ protected:
 
     void SetUp() override
     {
-        InitSetupGlobals();
-        FreshDir(kRoot);
-        TakeSeen();
-        ZeroMemory(&options, sizeof options);
-        lstrcpyA(options.app_path, (kRoot + "\\Korvu").c_str());
-        lstrcpyA(options.data_path, (kRoot + "\\Korvu\\Data").c_str());
-        lstrcpyA(options.config_path, (kRoot + "\\Korvu").c_str());
+        FreshDialogTest(&options, kRoot);
     }
     void TearDown() override { RemoveTree(kRoot); }
 
