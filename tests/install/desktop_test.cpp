@@ -124,24 +124,12 @@ protected:
         InitInstallTests();
         dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         ini = dir + "Korvu.ini";
-        CleanShell();
+        CleanShellFolders();
     }
     void TearDown() override
     {
         RemoveTree(dir);
-        CleanShell();
-    }
-    // The groups and desktop shortcuts of both versions, in every folder.
-    static void CleanShell()
-    {
-        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-            RemoveTree(FolderPath(csidl) + "\\Korvu ark 7.2");
-            RemoveTree(FolderPath(csidl) + "\\Korvu orb 6.3");
-        }
-        for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
-            DeleteFileA((FolderPath(csidl) + "\\Korvu 7.2.lnk").c_str());
-            DeleteFileA((FolderPath(csidl) + "\\Korvu 6.3.lnk").c_str());
-        }
+        CleanShellFolders();
     }
     std::string dir;
     std::string ini;

@@ -378,3 +378,15 @@ bool MakeLink(const std::string &path, const std::string &target)
     link->Release();
     return saved;
 }
+
+void CleanShellFolders()
+{
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        RemoveTree(FolderPath(csidl) + "\\Korvu ark 7.2");
+        RemoveTree(FolderPath(csidl) + "\\Korvu orb 6.3");
+    }
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
+        DeleteFileA((FolderPath(csidl) + "\\Korvu 7.2.lnk").c_str());
+        DeleteFileA((FolderPath(csidl) + "\\Korvu 6.3.lnk").c_str());
+    }
+}

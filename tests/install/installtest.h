@@ -83,6 +83,8 @@ std::string SampleData(size_t size, unsigned start);
 // ---- shell folders and shortcuts
 
 std::string FolderPath(int csidl);
+// Removes both versions' groups and desktop shortcuts from every folder.
+void CleanShellFolders();
 struct LinkInfo {
     bool loaded = false;
     std::string target;

@@ -91,23 +91,12 @@ protected:
         root = ScratchDir(name);
         app = root + "App\\";
         CreateDirectoryA(app.c_str(), NULL);
-        CleanShell();
+        CleanShellFolders();
     }
     void TearDown() override
     {
         RemoveTree(root);
-        CleanShell();
-    }
-    static void CleanShell()
-    {
-        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-            RemoveTree(FolderPath(csidl) + "\\Korvu ark 7.2");
-            RemoveTree(FolderPath(csidl) + "\\Korvu orb 6.3");
-        }
-        for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
-            DeleteFileA((FolderPath(csidl) + "\\Korvu 7.2.lnk").c_str());
-            DeleteFileA((FolderPath(csidl) + "\\Korvu 6.3.lnk").c_str());
-        }
+        CleanShellFolders();
     }
     std::string root;
     std::string app;
