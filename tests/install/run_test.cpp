@@ -8,29 +8,22 @@
 
 namespace {
 
-// The files the sample payload holds, as built (Z: is Wine's /).
-std::string HostPath(const char *unixPath)
-{
-    std::string path = std::string("Z:") + unixPath;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
+// The files the sample payload holds, copied beside this program (the build
+// tree itself may be out of the Wine user's reach).
 std::vector<std::pair<std::string, std::string>> PayloadFiles()
 {
+    std::string own = OwnPath();
+    std::string dir = own.substr(0, own.find_last_of('\\') + 1);
     std::vector<std::pair<std::string, std::string>> files;
-    files.push_back({"Korvu72.exe", HostPath(KORVU72_EXE)});
-    std::string samples = HostPath(KORVU_SAMPLE_FILES);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((samples + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                files.push_back({found.cFileName, samples + "\\" + found.cFileName});
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    files.push_back({"Korvu72.exe", dir + "Korvu72.exe"});
+    std::string names = KORVU_SAMPLE_NAMES;
+    for (size_t start = 0; start < names.size();) {
+        size_t end = names.find('|', start);
+        if (end == std::string::npos)
+            end = names.size();
+        std::string name = names.substr(start, end - start);
+        files.push_back({name, dir + name});
+        start = end + 1;
     }
     return files;
 }
