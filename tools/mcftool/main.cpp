@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,31 @@ std::string CheckRecord(const McfRecord &r, const unsigned char *stream, Decoded
     return std::string();
 }
 
+// Hands every record of the opened container, decoded and checked, to
+// `visit` in order; a visit that returns a status other than -1 ends the
+// walk with it. A damaged container after the last good record is reported
+// here; -1 means the walk reached the end.
+typedef std::function<int(const McfRecord &, const unsigned char *, const DecodedStream &,
+                          const std::string &problem)>
+    RecordVisit;
+
+int WalkRecords(const char *path, Opened *o, const RecordVisit &visit)
+{
+    McfRecord r;
+    const unsigned char *stream;
+    int code;
+    while ((code = McfNext(&o->reader, &r, &stream)) == MCF_RECORD) {
+        DecodedStream d;
+        std::string problem = CheckRecord(r, stream, &d);
+        int status = visit(r, stream, d, problem);
+        if (status != -1)
+            return status;
+    }
+    if (code != MCF_END)
+        return Fail(ContainerError(path, code, r));
+    return -1;
+}
+
 int CmdList(int argc, char **argv)
 {
     if (argc != 1)
@@ -311,12 +337,8 @@ int CmdList(int argc, char **argv)
            "name");
     uint64_t stored = 0, expanded = 0;
     unsigned files = 0;
-    McfRecord r;
-    const unsigned char *stream;
-    int code;
-    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
-        DecodedStream d;
-        std::string problem = CheckRecord(r, stream, &d);
+    int status = WalkRecords(argv[0], &o, [&](const McfRecord &r, const unsigned char *stream,
+                                              const DecodedStream &d, const std::string &problem) {
         char header[8] = "-";
         if (r.stream_length >= 2)
             snprintf(header, sizeof header, "%02x %02x", stream[0], stream[1]);
@@ -327,14 +349,13 @@ int CmdList(int argc, char **argv)
         stored += r.stream_length;
         expanded += d.out.size();
         files++;
-    }
+        return -1;
+    });
     // Doubles, not long long: the Windows build prints with the old runtime.
     printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
            expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");
-    if (code != MCF_END)
-        return Fail(ContainerError(argv[0], code, r));
-    return 0;
+    return status == -1 ? 0 : status;
 }
 
 int CmdVerify(int argc, char **argv)
@@ -347,20 +368,17 @@ int CmdVerify(int argc, char **argv)
         return Fail(why);
     int bad = 0;
     unsigned files = 0;
-    McfRecord r;
-    const unsigned char *stream;
-    int code;
-    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
-        DecodedStream d;
-        std::string problem = CheckRecord(r, stream, &d);
+    int status = WalkRecords(argv[0], &o, [&](const McfRecord &r, const unsigned char *,
+                                          const DecodedStream &, const std::string &problem) {
         files++;
         if (!problem.empty()) {
             fprintf(stderr, "mcftool: %s: %s: %s\n", argv[0], r.file_name, problem.c_str());
             bad++;
         }
-    }
-    if (code != MCF_END)
-        return Fail(ContainerError(argv[0], code, r));
+        return -1;
+    });
+    if (status != -1)
+        return status;
     if (bad)
         return Fail(std::string(argv[0]) + ": " + std::to_string(bad) + " of " +
                     std::to_string(files) + " files are corrupt");
@@ -381,12 +399,8 @@ int CmdExtract(int argc, char **argv)
         return Fail("cannot create " + dir + ": " + strerror(errno));
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\')
         dir += '/';
-    McfRecord r;
-    const unsigned char *stream;
-    int code;
-    while ((code = McfNext(&o.reader, &r, &stream)) == MCF_RECORD) {
-        DecodedStream d;
-        std::string problem = CheckRecord(r, stream, &d);
+    int status = WalkRecords(argv[0], &o, [&](const McfRecord &r, const unsigned char *,
+                                              const DecodedStream &d, const std::string &problem) {
         if (!problem.empty())
             return Fail(std::string(argv[0]) + ": " + r.file_name + ": " + problem +
                         " (not written)");
@@ -394,10 +408,9 @@ int CmdExtract(int argc, char **argv)
         if (!WriteWholeFile(path, d.out.data(), d.out.size()))
             return Fail(CannotWrite(path));
         printf("%s\n", path.c_str());
-    }
-    if (code != MCF_END)
-        return Fail(ContainerError(argv[0], code, r));
-    return 0;
+        return -1;
+    });
+    return status == -1 ? 0 : status;
 }
 
 } // namespace
