@@ -249,8 +249,14 @@ inline uint32_t DecodeUnit(BitReader &r, ImplodeWorkArea *work)
         uint32_t v = (uint32_t)r.buffer & ((1u << extra) - 1);
         // The end-of-stream unit stands even when its last bits are the
         // stream's last 8, which is how streams normally end.
-        if (!Drop<Checked>(r, work, extra) && s + v != 270)
-            return IMPLODE_UNIT_INPUT_ENDED;
+        if (!Drop<Checked>(r, work, extra)) {
+            if (s + v != 270)
+                return IMPLODE_UNIT_INPUT_ENDED;
+            // Consumed all the same, so that the bytes left after the end
+            // unit are counted right (ImplodeUnusedInput).
+            r.buffer >>= extra;
+            r.count -= extra;
+        }
         return 256 + work->length_base[s] + v;
     }
 
@@ -427,4 +433,9 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
     work->input_position = r.position;
     work->input_count = r.end;
     return unit == IMPLODE_UNIT_INPUT_ENDED ? IMPLODE_TRUNCATED : IMPLODE_OK;
+}
+
+uint32_t ImplodeUnusedInput(const ImplodeWorkArea *work)
+{
+    return (work->input_count - work->input_position) + work->bit_count / 8;
 }

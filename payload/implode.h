@@ -55,7 +55,7 @@ struct ImplodeWorkArea {
     uint32_t dictionary_bits;
     uint32_t dictionary_mask;
     uint64_t bit_buffer;       // unread bits, the next one in bit 0
-    uint32_t bit_count;        // valid bits in bit_buffer, always at least 8
+    uint32_t bit_count;        // valid bits in bit_buffer (at least 8 while decoding)
     uint32_t input_position;
     uint32_t input_count;
     void *param;
@@ -85,6 +85,11 @@ static_assert(sizeof(ImplodeWorkArea) <= IMPLODE_WORK_AREA_SIZE,
 // area need not be initialised and may be reused for the next stream.
 uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
                              ImplodeWorkArea *work, void *param);
+
+// After IMPLODE_OK: how many of the bytes handed in through `read` lie
+// wholly after the byte that holds the end unit's last bit (the unused
+// bits of that byte are padding). A stream with none has no slack.
+uint32_t ImplodeUnusedInput(const ImplodeWorkArea *work);
 
 // The format's static code tables, shared with the encoder. Code values
 // have the first bit sent in bit 0.

@@ -18,6 +18,7 @@ struct DecodeRun {
     std::vector<uint32_t> write_sizes;
     std::vector<uint32_t> read_sizes; // what each read returned
     size_t consumed = 0;              // stream bytes handed out
+    uint32_t unused = 0;              // ImplodeUnusedInput after IMPLODE_OK
 };
 
 struct DecodeSource {
@@ -62,5 +63,7 @@ inline DecodeRun Decode(const Bytes &stream, size_t chunk = 2048, size_t first =
     memset(&work, 0xCC, sizeof work); // garbage, as in a fresh heap block
     run.result = ExpandImplodeStream(TestRead, TestWrite, &work, &s);
     run.consumed = s.position;
+    if (run.result == IMPLODE_OK)
+        run.unused = ImplodeUnusedInput(&work);
     return run;
 }

@@ -54,6 +54,30 @@ TEST(ImplodeDecode, ExampleStreams)
     }
 }
 
+// What lies after the end unit is counted exactly, however the input was
+// cut into reads: that is how a stream's slack is told without a second pass.
+TEST(ImplodeDecode, UnusedInputAfterTheEndUnit)
+{
+    const Bytes inputs[] = {Text("A"), Pattern(3000, 7), Pattern(9000, 11),
+                            Bytes(5000, 'x'), Text("abcabcabcabcabcabc")};
+    for (const Bytes &data : inputs) {
+        for (ImplodeHeader h : {kBinary4k, kText4k}) {
+            const Bytes stream = ImplodeOptimal(data.data(), data.size(), h);
+            for (size_t slack = 0; slack < 4; slack++) {
+                Bytes padded = stream;
+                padded.insert(padded.end(), slack, 0xA5);
+                for (size_t chunk : {size_t(1), size_t(7), size_t(2048)}) {
+                    DecodeRun run = Decode(padded, chunk);
+                    ASSERT_EQ(run.result, (uint32_t)IMPLODE_OK);
+                    EXPECT_EQ(run.out, data);
+                    EXPECT_EQ(run.consumed - run.unused, stream.size())
+                        << "input " << data.size() << " slack " << slack << " chunk " << chunk;
+                }
+            }
+        }
+    }
+}
+
 TEST(ImplodeDecode, HeaderChecksInOrder)
 {
     struct {
