@@ -1,0 +1,30 @@
+// The commands of mcftool and what they share: the usage text, exit
+// statuses, messages and the progress display. main.cpp dispatches to them.
+#pragma once
+#include <string>
+
+#include "encoder.h"
+#include "mcfio.h"
+
+// Each command gets the arguments after its own name.
+int CmdImplode(int argc, char **argv);
+int CmdExplode(int argc, char **argv);
+int CmdPack(int argc, char **argv);
+int CmdBuild(int argc, char **argv);
+int CmdList(int argc, char **argv);
+int CmdVerify(int argc, char **argv);
+int CmdExtract(int argc, char **argv);
+
+extern const char kUsage[];
+const int kExitFailure = 1;
+const int kExitUsage = 2;
+
+// Prints the usage on standard error and returns kExitUsage.
+int Usage();
+// Prints "mcftool: what" on standard error and returns kExitFailure.
+int Fail(const std::string &what);
+std::string CannotRead(const std::string &path);
+std::string CannotWrite(const std::string &path);
+
+// One implode stream of data with progress on a terminal for large inputs.
+Bytes Encode(const Bytes &data, ImplodeHeader header, const std::string &label);
