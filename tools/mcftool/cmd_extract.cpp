@@ -23,10 +23,16 @@
 
 int CmdExtract(int argc, char **argv)
 {
-    if (argc != 2)
+    Options opt;
+    int i = ParseOptions(argc, argv, OPT_CODEPAGE, &opt);
+    if (i < 0 || argc - i != 2)
         return Usage();
-    Opened o;
+    argv += i;
+    CodePage cp;
     std::string why;
+    if (!cp.Open(opt.codepage, &why))
+        return Fail(why);
+    Opened o;
     if (!OpenContainer(argv[0], &o, &why))
         return Fail(why);
     std::string dir = argv[1];
@@ -36,10 +42,13 @@ int CmdExtract(int argc, char **argv)
         dir += '/';
     int status = WalkRecords(argv[0], &o, [&](const McfRecord &r, const unsigned char *,
                                               const DecodedStream &d, const std::string &problem) {
+        std::string name = LocalName(r.file_name, cp);
         if (!problem.empty())
-            return Fail(std::string(argv[0]) + ": " + r.file_name + ": " + problem +
-                        " (not written)");
-        std::string path = dir + r.file_name;
+            return Fail(std::string(argv[0]) + ": " + name + ": " + problem + " (not written)");
+        std::string utf8, why;
+        if (!cp.ToUtf8(r.file_name, &utf8, &why))
+            return Fail(std::string(argv[0]) + ": " + name + ": " + why + " (not written)");
+        std::string path = dir + utf8;
         if (!WriteWholeFile(path, d.out.data(), d.out.size()))
             return Fail(CannotWrite(path));
         printf("%s\n", path.c_str());

@@ -15,10 +15,16 @@
 
 int CmdList(int argc, char **argv)
 {
-    if (argc != 1)
+    Options opt;
+    int i = ParseOptions(argc, argv, OPT_CODEPAGE, &opt);
+    if (i < 0 || argc - i != 1)
         return Usage();
-    Opened o;
+    argv += i;
+    CodePage cp;
     std::string why;
+    if (!cp.Open(opt.codepage, &why))
+        return Fail(why);
+    Opened o;
     if (!OpenContainer(argv[0], &o, &why))
         return Fail(why);
     printf("%10s %10s %6s  %-8s  %-6s %s\n", "stored", "expanded", "ratio", "crc32", "header",
@@ -32,7 +38,7 @@ int CmdList(int argc, char **argv)
             snprintf(header, sizeof header, "%02x %02x", stream[0], stream[1]);
         double ratio = d.out.empty() ? 0.0 : 100.0 * r.stream_length / d.out.size();
         printf("%10u %10u %5.1f%%  %08x  %-6s %s%s%s\n", (unsigned)r.stream_length,
-               (unsigned)d.out.size(), ratio, (unsigned)r.crc32, header, r.file_name,
+               (unsigned)d.out.size(), ratio, (unsigned)r.crc32, header, LocalName(r.file_name, cp).c_str(),
                problem.empty() ? "" : "  !! ", problem.c_str());
         stored += r.stream_length;
         expanded += d.out.size();

@@ -15,28 +15,22 @@
 
 int CmdVerify(int argc, char **argv)
 {
-    if (argc != 1)
+    Options opt;
+    int i = ParseOptions(argc, argv, OPT_CODEPAGE, &opt);
+    if (i < 0 || argc - i != 1)
         return Usage();
-    Opened o;
+    const char *in = argv[i];
+    CodePage cp;
     std::string why;
-    if (!OpenContainer(argv[0], &o, &why))
+    if (!cp.Open(opt.codepage, &why))
         return Fail(why);
-    int bad = 0;
-    unsigned files = 0;
-    int status = WalkRecords(argv[0], &o, [&](const McfRecord &r, const unsigned char *,
-                                          const DecodedStream &, const std::string &problem) {
-        files++;
-        if (!problem.empty()) {
-            fprintf(stderr, "mcftool: %s: %s: %s\n", argv[0], r.file_name, problem.c_str());
-            bad++;
-        }
-        return -1;
-    });
+    Opened o;
+    if (!OpenContainer(in, &o, &why))
+        return Fail(why);
+    unsigned files;
+    int status = VerifyContainer(in, o.reader, cp, &files);
     if (status != -1)
         return status;
-    if (bad)
-        return Fail(std::string(argv[0]) + ": " + std::to_string(bad) + " of " +
-                    std::to_string(files) + " files are corrupt");
-    printf("%s: %u file%s, all sound\n", argv[0], files, files == 1 ? "" : "s");
+    printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");
     return 0;
 }

@@ -11,6 +11,7 @@
 #endif
 
 #include "commands.h"
+#include "names.h"
 
 const char kUsage[] =
     "usage: mcftool COMMAND ARGS...\n"
@@ -48,6 +49,39 @@ std::string CannotRead(const std::string &path)
 std::string CannotWrite(const std::string &path)
 {
     return "cannot write " + path + ": " + strerror(errno);
+}
+
+int ParseOptions(int argc, char **argv, unsigned allowed, Options *options)
+{
+    int i = 0;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; i++) {
+        std::string opt = argv[i];
+        if (opt == "--") {
+            i++;
+            break;
+        }
+        if ((allowed & OPT_FORCE) && (opt == "-f" || opt == "--force")) {
+            options->force = true;
+        } else if ((allowed & OPT_BEST) && opt == "--best") {
+            options->best = true;
+        } else if ((allowed & OPT_CODEPAGE) && opt == "--codepage") {
+            if (i + 1 >= argc || !ParseCodePageNumber(argv[i + 1], &options->codepage)) {
+                fprintf(stderr, "mcftool: --codepage needs a code page number, such as 1252\n");
+                return -1;
+            }
+            i++;
+        } else if ((allowed & OPT_STUB) && opt == "--stub") {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "mcftool: --stub needs a file, a built setup.exe\n");
+                return -1;
+            }
+            options->stub = argv[++i];
+        } else {
+            fprintf(stderr, "mcftool: unknown option %s\n", argv[i]);
+            return -1;
+        }
+    }
+    return i;
 }
 
 namespace {

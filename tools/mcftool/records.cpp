@@ -77,12 +77,12 @@ std::string CheckRecord(const McfRecord &r, const unsigned char *stream, Decoded
 // Hands every record of the opened container, decoded and checked, to
 // `visit` in order; a visit that returns a status other than -1 ends the
 // walk with it. A damaged container after the last good record is reported
-int WalkRecords(const char *path, Opened *o, const RecordVisit &visit)
+int WalkRecords(const char *path, McfReader *reader, const RecordVisit &visit)
 {
     McfRecord r;
     const unsigned char *stream;
     int code;
-    while ((code = McfNext(&o->reader, &r, &stream)) == MCF_RECORD) {
+    while ((code = McfNext(reader, &r, &stream)) == MCF_RECORD) {
         DecodedStream d;
         std::string problem = CheckRecord(r, stream, &d);
         int status = visit(r, stream, d, problem);
@@ -91,5 +91,46 @@ int WalkRecords(const char *path, Opened *o, const RecordVisit &visit)
     }
     if (code != MCF_END)
         return Fail(ContainerError(path, code, r));
+    return -1;
+}
+
+std::string LocalName(const char *ansi, const CodePage &cp)
+{
+    std::string utf8, why;
+    if (!cp.ToUtf8(ansi, &utf8, &why))
+        return Printable(ansi);
+    return utf8;
+}
+
+int VerifyContainer(const char *label, McfReader reader, const CodePage &cp, unsigned *files)
+{
+    int bad = 0;
+    *files = 0;
+    std::vector<std::string> names;
+    int status = WalkRecords(label, &reader, [&](const McfRecord &r, const unsigned char *,
+                                                const DecodedStream &, const std::string &problem) {
+        (*files)++;
+        names.push_back(r.file_name);
+        if (!problem.empty()) {
+            fprintf(stderr, "mcftool: %s: %s: %s\n", label, LocalName(r.file_name, cp).c_str(),
+                    problem.c_str());
+            bad++;
+        }
+        return -1;
+    });
+    if (status != -1)
+        return status;
+    for (const CheckedName &n : CheckAnsiNames(names, cp)) {
+        if (n.reasons.empty())
+            continue;
+        std::string all;
+        for (const std::string &r : n.reasons)
+            all += (all.empty() ? "" : "; ") + r;
+        fprintf(stderr, "mcftool: %s: %s: %s\n", label, Printable(n.utf8).c_str(), all.c_str());
+        bad++;
+    }
+    if (bad)
+        return Fail(std::string(label) + ": " + std::to_string(bad) + " of " +
+                    std::to_string(*files) + " files are corrupt or cannot be installed");
     return -1;
 }

@@ -7,6 +7,7 @@
 
 #include "container.h"
 #include "mcfio.h"
+#include "names.h"
 
 struct Opened {
     Bytes file;
@@ -28,4 +29,19 @@ typedef std::function<int(const McfRecord &, const unsigned char *, const Decode
                           const std::string &problem)>
     RecordVisit;
 
-int WalkRecords(const char *path, Opened *o, const RecordVisit &visit);
+int WalkRecords(const char *path, McfReader *reader, const RecordVisit &visit);
+inline int WalkRecords(const char *path, Opened *o, const RecordVisit &visit)
+{
+    return WalkRecords(path, &o->reader, visit);
+}
+
+// A record's name as the build machine spells it: converted from the code
+// page to UTF-8, or its bytes made printable when it does not convert.
+std::string LocalName(const char *ansi, const CodePage &cp);
+
+// Everything verify checks, on the container at `reader`: every record
+// decoded and checked, every name by the rules the installer needs (and no
+// two names one file on Windows). Each problem goes to standard error as one
+// line starting with `label`. Returns -1 when all is sound (and sets *files),
+// else the exit status.
+int VerifyContainer(const char *label, McfReader reader, const CodePage &cp, unsigned *files);
