@@ -1,6 +1,7 @@
 // mcftool: makes and inspects the payload of setup.exe.
 //   implode / explode   one raw implode stream       cmd_implode.cpp, cmd_explode.cpp
 //   pack                a container of files          cmd_pack.cpp
+//   build               a setup.exe from a built one  cmd_build.cpp
 //   list / verify / extract   a container, or the one inside a built setup.exe
 //                                                     cmd_list.cpp, cmd_verify.cpp,
 //                                                     cmd_extract.cpp
@@ -19,7 +20,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"implode", CmdImplode}, {"explode", CmdExplode}, {"pack", CmdPack},
+    {"implode", CmdImplode}, {"explode", CmdExplode}, {"pack", CmdPack},   {"build", CmdBuild},
     {"list", CmdList},       {"verify", CmdVerify},   {"extract", CmdExtract},
 };
 
