@@ -1,7 +1,7 @@
 # make run    build, then run setup.exe on the bundled sample application
 # make test   build and run every test (host, fuzz, Win32 under Wine)
 # make build  build everything
-# make setup PAYLOAD=DIR   a setup.exe carrying the files of DIR
+# make setup PAYLOAD=DIR [BEST=1]   build/custom/setup.exe carrying the files of DIR
 # make fuzz [FUZZ_SECONDS=600]   run the fuzzers for longer
 # B=DIR puts the build trees elsewhere (default: build).
 B ?= build
@@ -48,13 +48,18 @@ test: build
 run: win32
 	./scripts/run-demo $(B)
 
-setup: host
-	@test -n "$(PAYLOAD)" || { echo "usage: make setup PAYLOAD=DIR" >&2; exit 2; }
-	cmake -S . -B $(B)/custom -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake \
-	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool \
-	      -DKORVU_PAYLOAD_DIR=$(abspath $(PAYLOAD))
-	cmake --build $(B)/custom -j $(JOBS) --target setup
-	@echo "built $(B)/custom/setup.exe with the files of $(PAYLOAD)"
+# The installer of DIR: mcftool build writes the files of DIR into a copy
+# of the built setup.exe. The folder's name reaches mcftool through the
+# environment, never through a shell command line, so any name works; an
+# earlier installer is removed first, so a failure leaves none behind.
+setup: export KORVU_SETUP_PAYLOAD = $(value PAYLOAD)
+setup: host $(B)/win32/CMakeCache.txt
+	@test -n "$$KORVU_SETUP_PAYLOAD" || { echo "usage: make setup PAYLOAD=DIR [BEST=1]" >&2; exit 2; }
+	cmake --build $(B)/win32 -j $(JOBS) --target setup
+	@mkdir -p $(B)/custom
+	rm -f $(B)/custom/setup.exe
+	$(B)/host/tools/mcftool/mcftool build --stub $(B)/win32/setup.exe $(if $(BEST),--best) \
+	    $(B)/custom/setup.exe "$$KORVU_SETUP_PAYLOAD"
 
 fuzz: fuzzbuild
 	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)
