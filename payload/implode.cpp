@@ -120,8 +120,15 @@ void FillTable(Entry *table, uint32_t size, uint32_t code, uint32_t bits, Entry 
 void BuildLengthTable(ImplodeWorkArea *work)
 {
     for (uint32_t s = 16; s-- > 0;) {
-        ImplodeLengthEntry e = {implode_length_code_bits[s], implode_length_extra_bits[s],
-                                implode_length_base[s]};
+        ImplodeLengthEntry e;
+        e.code_bits = implode_length_code_bits[s];
+        e.extra_bits = implode_length_extra_bits[s];
+        e.extra_at = (unsigned char)(1 + e.code_bits);
+        e.distance_at = (unsigned char)(1 + e.code_bits + e.extra_bits);
+        e.base = implode_length_base[s];
+        e.extra_mask = (uint16_t)((1u << e.extra_bits) - 1);
+        e.low_bits = (unsigned char)(s == 0 ? 2 : work->dictionary_bits);
+        e.low_mask = (unsigned char)((1u << e.low_bits) - 1);
         FillTable(work->length_table, 256, implode_length_codes[s], implode_length_code_bits[s], e);
     }
 }
@@ -265,20 +272,26 @@ inline uint32_t Low(uint64_t bits, uint32_t n) { return (uint32_t)bits & ((1u <<
 // drops it, any drop possibly reading the next block. Returns the unit
 // value, and for a copy its distance (0: the input ended inside it).
 
-uint32_t CheckedDistance(BitReader &r, ImplodeWorkArea *work, uint32_t length)
+uint32_t CheckedDistance(BitReader &r, ImplodeWorkArea *work, uint32_t low_bits)
 {
     ImplodeDistanceEntry e = work->distance_table[r.buffer & 0xFF];
     if (!Drop(r, work, e.code_bits))
         return 0;
-    uint32_t low_bits = length == 2 ? 2 : work->dictionary_bits;
     uint32_t d = ((uint32_t)e.symbol << low_bits) | Low(r.buffer, low_bits);
     if (!Drop(r, work, low_bits))
         return 0;
     return d + 1;
 }
 
+#if defined(__GNUC__)
+#define IMPLODE_COLD __attribute__((noinline))
+#else
+#define IMPLODE_COLD
+#endif
+
+// Kept out of line: the main loop stays small, its reader in registers.
 template <uint32_t Mode>
-uint32_t CheckedUnit(BitReader &r, ImplodeWorkArea *work, uint32_t *distance)
+IMPLODE_COLD uint32_t CheckedUnit(BitReader &r, ImplodeWorkArea *work, uint32_t *distance)
 {
     uint32_t flag = (uint32_t)r.buffer & 1;
     if (!Drop(r, work, 1))
@@ -299,9 +312,8 @@ uint32_t CheckedUnit(BitReader &r, ImplodeWorkArea *work, uint32_t *distance)
             Consume(r, e.extra_bits);
         }
         uint32_t unit = 256 + e.base + v;
-        if (unit != IMPLODE_UNIT_END_OF_STREAM) {
-            *distance = CheckedDistance(r, work, unit - 254);
-        }
+        if (unit != IMPLODE_UNIT_END_OF_STREAM)
+            *distance = CheckedDistance(r, work, e.low_bits);
         return unit;
     }
 
@@ -358,11 +370,11 @@ inline uint32_t FlushIfFull(ImplodeWorkArea *work, uint32_t position)
 }
 
 template <uint32_t Mode>
-uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader &r)
+uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader *reader)
 {
+    BitReader r = *reader;
     unsigned char *output = work->output;
     uint32_t position = IMPLODE_BLOCK_SIZE;
-    const uint32_t k = work->dictionary_bits;
     uint32_t unit;
     for (;;) {
         uint32_t length, distance = 0;
@@ -394,24 +406,27 @@ uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader &r)
                 position = FlushIfFull(work, position + 1);
                 continue;
             }
-            // Copy: length code, extra bits, distance code, low bits.
+            // Copy: length code, extra bits, distance code, low bits. The
+            // length entry says where each field begins.
             ImplodeLengthEntry le = work->length_table[(b >> 1) & 0xFF];
-            uint32_t used = 1 + le.code_bits;
-            uint32_t value = le.base + Low(b >> used, le.extra_bits);
-            used += le.extra_bits;
+            uint32_t value = le.base + ((uint32_t)(b >> le.extra_at) & le.extra_mask);
             if (value == IMPLODE_UNIT_END_OF_STREAM - 256) {
-                Consume(r, used);
+                Consume(r, le.distance_at);
                 unit = IMPLODE_UNIT_END_OF_STREAM;
                 break;
             }
             length = value + 2;
-            ImplodeDistanceEntry de = work->distance_table[(b >> used) & 0xFF];
-            used += de.code_bits;
-            uint32_t low_bits = length == 2 ? 2 : k;
-            distance = ((uint32_t)de.symbol << low_bits) + Low(b >> used, low_bits) + 1;
-            Consume(r, used + low_bits);
+            ImplodeDistanceEntry de = work->distance_table[(b >> le.distance_at) & 0xFF];
+            uint32_t low_at = le.distance_at + de.code_bits;
+            distance = ((uint32_t)de.symbol << le.low_bits) +
+                       ((uint32_t)(b >> low_at) & le.low_mask) + 1;
+            Consume(r, low_at + le.low_bits);
         } else {
-            unit = CheckedUnit<Mode>(r, work, &distance);
+            // A copy of the reader goes by address, so that `r` itself
+            // can stay in registers.
+            BitReader checked = r;
+            unit = CheckedUnit<Mode>(checked, work, &distance);
+            r = checked;
             if (unit < 256) {
                 output[position] = (unsigned char)unit;
                 position = FlushIfFull(work, position + 1);
@@ -431,6 +446,7 @@ uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader &r)
     uint32_t size = position - IMPLODE_BLOCK_SIZE;
     work->write((char *)output + IMPLODE_BLOCK_SIZE, &size, work->param);
     work->output_position = position;
+    *reader = r;
     return unit;
 }
 
@@ -461,7 +477,7 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
         BuildTextTables(work);
     else if (work->literal_mode != 0)
         return IMPLODE_BAD_MODE;
-    BuildLengthTable(work);
+    BuildLengthTable(work); // after k is known: it holds the low distance bits
     BuildDistanceTable(work);
 
     // A corrupt stream may copy from before its first byte; it reads zeros.
@@ -473,7 +489,7 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
     r.count = 8;
     r.position = 3;
     r.end = got;
-    uint32_t unit = work->literal_mode == 0 ? RunMainLoop<0>(work, r) : RunMainLoop<1>(work, r);
+    uint32_t unit = work->literal_mode == 0 ? RunMainLoop<0>(work, &r) : RunMainLoop<1>(work, &r);
 
     work->bit_buffer = r.buffer;
     work->bit_count = r.count;

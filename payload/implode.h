@@ -49,12 +49,18 @@ enum {
 // at the block's last byte, and slack for copies done 8 bytes at a time.
 #define IMPLODE_OUTPUT_AREA_SIZE (2u * IMPLODE_BLOCK_SIZE + 517u + 16u)
 
-// A length code as the decoder looks it up: its bits, and the extra bits
-// and base of its symbol (copy length = base + extra value + 2).
+// A copy unit's length code as the decoder looks it up, with where the
+// unit's later fields begin (counted from its flag bit) and how many low
+// distance bits follow the distance code. Copy length = base + extra + 2.
 struct ImplodeLengthEntry {
-    unsigned char code_bits;
+    unsigned char code_bits;     // of the length code
     unsigned char extra_bits;
+    unsigned char extra_at;      // 1 + code_bits
+    unsigned char distance_at;   // 1 + code_bits + extra_bits
     uint16_t base;
+    uint16_t extra_mask;         // (1 << extra_bits) - 1
+    unsigned char low_bits;      // 2 for a copy of length 2, else k
+    unsigned char low_mask;      // (1 << low_bits) - 1
 };
 
 // A distance code as the decoder looks it up.
