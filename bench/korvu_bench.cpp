@@ -10,9 +10,9 @@
 // ratios are taken round by round, so that a slow moment of a shared machine
 // hits both sides of a ratio alike.
 //
-//   korvu_bench [--rounds N] [--files] [--encoder] [--write-streams DIR]
+//   korvu_bench [--rounds N] [--class NAME] [--files] [--encoder] [--write-streams DIR]
 //
-// --files adds a row per file, --encoder times the encoder and lists the
+// --class keeps one class of files, --files adds a row per file, --encoder times the encoder and lists the
 // sizes, --write-streams leaves the implode streams and a manifest in DIR
 // for the Win32 build of the decoder (win32_decode_bench).
 #include <stdio.h>
@@ -369,10 +369,12 @@ int main(int argc, char **argv)
 {
     int rounds = 9;
     bool per_file = false, encoder = false;
-    std::string streams;
+    std::string streams, only;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
             rounds = std::max(1, atoi(argv[++i]));
+        } else if (strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
+            only = argv[++i];
         } else if (strcmp(argv[i], "--files") == 0) {
             per_file = true;
         } else if (strcmp(argv[i], "--encoder") == 0) {
@@ -380,7 +382,7 @@ int main(int argc, char **argv)
         } else if (strcmp(argv[i], "--write-streams") == 0 && i + 1 < argc) {
             streams = argv[++i];
         } else {
-            fprintf(stderr, "usage: korvu_bench [--rounds N] [--files] [--encoder] "
+            fprintf(stderr, "usage: korvu_bench [--rounds N] [--class NAME] [--files] [--encoder] "
                             "[--write-streams DIR]\n");
             return 2;
         }
@@ -389,6 +391,8 @@ int main(int argc, char **argv)
     std::vector<Prepared> files;
     size_t largest = 0;
     for (const CorpusFile &f : LoadCorpus()) {
+        if (!only.empty() && f.klass != only)
+            continue;
         files.push_back(Prepare(f));
         largest = std::max(largest, f.data.size());
     }

@@ -7,8 +7,9 @@
 // back into one, and what is left over goes a byte at a time.
 //
 // Plain 32-bit integer code, so it runs on a 386. The 5 KB of tables are
-// computed at start-up (or by the first call, whichever comes first) into
-// zero-initialised memory: they cost setup.exe's file nothing.
+// computed into zero-initialised memory, so they cost setup.exe's file
+// nothing: before main where the C start-up code runs constructors, and by
+// the first call otherwise (setup.exe has its own entry point).
 #include "crc32.h"
 
 #include <string.h>
@@ -18,9 +19,17 @@ namespace {
 const uint32_t kPolynomial = 0xEDB88320u; // reflected
 const uint32_t kRowBytes = 5 * 4;         // five lanes of one 32-bit word
 
-uint32_t g_byte_step[256];     // the register after one byte
-uint32_t g_row_step[4][256];   // byte k of a lane's register carried across a row
-bool g_tables_ready;
+// With -fdata-sections MinGW's GCC puts zero-initialised variables into
+// .data$ sections that are stored in the file; in .bss they are not.
+#if defined(_WIN32) && defined(__GNUC__)
+#define CRC_NOT_IN_FILE __attribute__((section(".bss")))
+#else
+#define CRC_NOT_IN_FILE
+#endif
+
+CRC_NOT_IN_FILE uint32_t g_byte_step[256];   // the register after one byte
+CRC_NOT_IN_FILE uint32_t g_row_step[4][256]; // byte k of a lane's register carried across a row
+CRC_NOT_IN_FILE bool g_tables_ready;
 
 void BuildTables()
 {
@@ -41,8 +50,8 @@ void BuildTables()
     g_tables_ready = true;
 }
 
-// Built before main, while the program has one thread; the check in
-// UpdateCrc32 covers a caller that runs before this.
+// Built before main, while the program has one thread (mcftool, tests);
+// the check in UpdateCrc32 covers programs without constructors.
 const bool g_built_at_start = (BuildTables(), true);
 
 inline uint32_t Load32(const unsigned char *p)
