@@ -1,11 +1,12 @@
 // Implode decoder. A 64-bit bit register is topped up a word at a time from
 // the current input block; while the block has 8 bytes left, every unit is
-// taken whole from the register (one lookup of the 8 bits after the flag for
-// a literal or a length code, one for the distance code) and dropped at
-// once. Near the end of a block, units go drop by drop, the next block
-// being read at exactly the point the format's bit reader reads it, so that
-// damaged and cut-off streams end the same way. A loop per literal mode;
-// copies go into a window that moves down once per 4,096-byte block.
+// taken whole from the register and dropped at once: a binary literal is
+// the 8 bits after the flag, a text literal or a length code one lookup of
+// those 8 bits (giving the code's length too), a distance code one more.
+// Near the end of a block, units go drop by drop, the next block being read
+// at exactly the point the format's bit reader reads it, so that damaged
+// and cut-off streams end the same way. A loop per literal mode; copies go
+// into a window that moves down once per 4,096-byte block.
 #include "implode.h"
 
 #include <string.h>
