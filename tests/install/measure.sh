@@ -43,13 +43,10 @@ if [ "$pictures" = yes ]; then
     payloads="big one shot"
 fi
 cp "$win/setup.exe" "$work/setup-sample.exe"
-# A setup.exe per payload, built as `make setup` builds one, for this tree.
-custom=$build/custom-$tree
+# A setup.exe per payload, built as `make setup` builds one: this tree's
+# setup.exe with the payload written in by mcftool build.
 for p in $payloads; do
-    cmake -S "$src" -B "$custom" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$arch.cmake" \
-          -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL="$mcftool" -DKORVU_PAYLOAD_DIR="$work/$p" >/dev/null
-    cmake --build "$custom" -j 2 --target setup >/dev/null
-    cp "$custom/setup.exe" "$work/setup-$p.exe"
+    "$mcftool" build -f --stub "$win/setup.exe" "$work/setup-$p.exe" "$work/$p" >/dev/null
 done
 
 as_user() { "$env_sh" run "$win" "$@"; }
