@@ -1,7 +1,8 @@
 # make run    build, then run setup.exe on the bundled sample application
 # make test   build and run every test (host, fuzz, Win32 under Wine)
+#             WINE=32 or WINE=64: the Win32 tests of one build only
 # make build  build everything
-# make setup PAYLOAD=DIR   a setup.exe carrying the files of DIR
+# make setup PAYLOAD=DIR [BEST=1]   build/custom/setup.exe carrying the files of DIR
 # make fuzz [FUZZ_SECONDS=600]   run the fuzzers for longer
 # B=DIR puts the build trees elsewhere (default: build).
 B ?= build
@@ -9,11 +10,45 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SRC := $(CURDIR)
 
-.PHONY: all build deps host win32 fuzzbuild test run setup fuzz bench clean
+# Two Win32 trees from the same sources: build/win32 (i686, the product) is
+# always built; build/win64 (x86_64) is its twin for wine64, the only Wine
+# that can run where the kernel does not execute 32-bit x86 code. Whether
+# it does is found by running a tiny 32-bit program.
+CAN_RUN_I386 := $(shell ./scripts/can-run-i386 && echo yes)
+WINE ?=
+ifeq ($(WINE),32)
+  WIN_TREES := win32
+  WINE_EXCLUDE :=
+  WINE_NOTE := the Win32 tests of the i686 build only (WINE=32)
+else ifeq ($(WINE),64)
+  WIN_TREES := win32 win64
+  WINE_EXCLUDE := -LE wine-i686
+  WINE_NOTE := the Win32 tests of the x86_64 build only (WINE=64); the i686 build checked statically
+else ifeq ($(WINE),)
+  WIN_TREES := win32 win64
+  ifeq ($(CAN_RUN_I386),yes)
+    WINE_EXCLUDE :=
+    WINE_NOTE := every Win32 test on both builds: i686 under Wine, x86_64 under wine64
+  else
+    WINE_EXCLUDE := -LE wine-i686
+    WINE_NOTE := this machine does not execute 32-bit x86 code: the Win32 tests run on the x86_64 build under wine64, the i686 build is checked statically
+  endif
+else
+  $(error WINE must be 32, 64 or empty (both where the machine allows), not "$(WINE)")
+endif
+ifeq ($(CAN_RUN_I386),yes)
+  RUN_TREE := win32
+  RUN_NOTE := the i686 setup.exe under Wine (this machine executes 32-bit x86 code)
+else
+  RUN_TREE := win64
+  RUN_NOTE := the x86_64 twin under wine64, because this machine does not execute 32-bit x86 code
+endif
+
+.PHONY: all build deps host win32 win64 fuzzbuild test check-wine run setup fuzz bench clean
 
 all: build
 
-deps:
+deps: check-wine
 	@./scripts/install-deps
 
 $(B)/host/CMakeCache.txt: | deps
@@ -32,29 +67,50 @@ host: deps $(B)/host/CMakeCache.txt
 fuzzbuild: deps $(B)/fuzz/CMakeCache.txt
 	cmake --build $(B)/fuzz -j $(JOBS)
 
+$(B)/win64/CMakeCache.txt: | deps
+	cmake -S . -B $(B)/win64 -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-x86_64.cmake \
+	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool
+
 win32: host $(B)/win32/CMakeCache.txt
 	cmake --build $(B)/win32 -j $(JOBS)
 
-build: host fuzzbuild win32
+win64: host $(B)/win64/CMakeCache.txt
+	cmake --build $(B)/win64 -j $(JOBS)
+
+build: host fuzzbuild $(WIN_TREES)
 
 # One ctest run over all three trees (the host tree includes the others),
 # so the run ends with one summary line. Wine under Xvfb now and then loses
 # a program to an X error at start-up; a failed test is run once more, and
 # its first failure stays in the log.
 test: build
-	@printf 'subdirs("%s" "%s")\n' "$(abspath $(B))/fuzz" "$(abspath $(B))/win32" > $(B)/host/extra-tests.cmake
-	cd $(B)/host && ctest --output-on-failure -j 2 --repeat until-pass:2 $(CTEST_ARGS)
+	@printf 'subdirs("%s"' "$(abspath $(B))/fuzz" > $(B)/host/extra-tests.cmake
+	@for t in $(WIN_TREES); do printf ' "%s"' "$(abspath $(B))/$$t"; done >> $(B)/host/extra-tests.cmake
+	@printf ')\n' >> $(B)/host/extra-tests.cmake
+	@echo "make test: $(WINE_NOTE)"
+	cd $(B)/host && ctest --output-on-failure -j 2 --repeat until-pass:2 $(WINE_EXCLUDE) $(CTEST_ARGS)
 
-run: win32
-	./scripts/run-demo $(B)
+# WINE=32 where 32-bit code cannot run: say so at once, before any build.
+check-wine:
+	@if [ "$(WINE)" = 32 ] && [ "$(CAN_RUN_I386)" != yes ]; then \
+	    echo "make: WINE=32: this machine does not execute 32-bit x86 code, so Wine's 32-bit loader cannot run; use WINE=64" >&2; exit 1; fi
 
-setup: host
-	@test -n "$(PAYLOAD)" || { echo "usage: make setup PAYLOAD=DIR" >&2; exit 2; }
-	cmake -S . -B $(B)/custom -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake \
-	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool \
-	      -DKORVU_PAYLOAD_DIR=$(abspath $(PAYLOAD))
-	cmake --build $(B)/custom -j $(JOBS) --target setup
-	@echo "built $(B)/custom/setup.exe with the files of $(PAYLOAD)"
+run: $(RUN_TREE)
+	@echo "make run: $(RUN_NOTE)"
+	./scripts/run-demo $(B) $(RUN_TREE)
+
+# The installer of DIR: mcftool build writes the files of DIR into a copy
+# of the built setup.exe. The folder's name reaches mcftool through the
+# environment, never through a shell command line, so any name works; an
+# earlier installer is removed first, so a failure leaves none behind.
+setup: export KORVU_SETUP_PAYLOAD = $(value PAYLOAD)
+setup: host $(B)/win32/CMakeCache.txt
+	@test -n "$$KORVU_SETUP_PAYLOAD" || { echo "usage: make setup PAYLOAD=DIR [BEST=1]" >&2; exit 2; }
+	cmake --build $(B)/win32 -j $(JOBS) --target setup
+	@mkdir -p $(B)/custom
+	rm -f $(B)/custom/setup.exe
+	$(B)/host/tools/mcftool/mcftool build --stub $(B)/win32/setup.exe $(if $(BEST),--best) \
+	    $(B)/custom/setup.exe "$$KORVU_SETUP_PAYLOAD"
 
 fuzz: fuzzbuild
 	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)

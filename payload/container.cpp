@@ -57,3 +57,19 @@ int McfIsPlainFileName(const char *name)
         return 0;
     return strpbrk(name, "\\/:") == nullptr;
 }
+
+uint32_t McfLongestName(const void *data, uint32_t size)
+{
+    McfReader reader;
+    McfRecord record;
+    const unsigned char *stream;
+    uint32_t longest = 0;
+    if (McfOpen(&reader, data, size) != MCF_RECORD)
+        return 0;
+    while (McfNext(&reader, &record, &stream) == MCF_RECORD) {
+        uint32_t length = (uint32_t)strlen(record.file_name);
+        if (length > longest)
+            longest = length;
+    }
+    return longest;
+}

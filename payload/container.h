@@ -49,6 +49,12 @@ int McfOpen(McfReader *reader, const void *data, uint32_t size);
 // *record may then hold the rejected header, *stream is null.
 int McfNext(McfReader *reader, McfRecord *record, const unsigned char **stream);
 
+// The length of the longest file name among the records, read from the
+// headers alone (nothing is decoded): the setup dialog sizes its limit on the
+// application directory by it. Stops at the first damaged record; 0 for a
+// container without readable records.
+uint32_t McfLongestName(const void *data, uint32_t size);
+
 // 1 when name is a file name that stays inside the directory it is appended
 // to: not empty, none of \ / :, not "." or "..". Otherwise 0.
 int McfIsPlainFileName(const char *name);

@@ -1,5 +1,6 @@
 // The process entry point of setup.exe. The C runtime of the compiler is
-// left out (its start-up code would be a quarter of the program); msvcrt.dll
+// left out (its start-up code would be a quarter of the program); the C
+// runtime DLL (crtdll.dll; msvcrt.dll in the x86_64 build)
 // initialises itself when it loads, and nothing here needs static
 // constructors, so the entry only has to find WinMain's arguments.
 #include <windows.h>

@@ -3,6 +3,7 @@
 #include "dlgparts.h"
 #include "resource.h"
 #include "textbuf.h"
+#include "container.h"
 #include <string.h>
 
 // A box's text without its surrounding spaces (at most 259 characters).
@@ -41,6 +42,39 @@ static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeO
     return CopyText(field, MAX_PATH, path);
 }
 
+// The longest name the payload holds, from the record headers of the
+// resource (nothing is expanded). 0 when it cannot be read: the copy
+// dialog reports that with its own message.
+static size_t LongestPayloadName(HWND dialog)
+{
+    HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
+    if (!found)
+        return 0;
+    HGLOBAL loaded = LoadResource(module, found);
+    const void *data = loaded ? LockResource(loaded) : NULL;
+    if (!data)
+        return 0;
+    return McfLongestName(data, SizeofResource(module, found));
+}
+
+// "Application path cannot be greater than N characters." (N <= 240).
+static const char *LimitMessage(size_t limit, char *out)
+{
+    char number[4];
+    size_t n = limit > MAX_APP_PATH_CHARS ? MAX_APP_PATH_CHARS : limit;
+    number[0] = (char)('0' + n / 100);
+    number[1] = (char)('0' + n / 10 % 10);
+    number[2] = (char)('0' + n % 10);
+    number[3] = '\0';
+    const char *digits = number[0] != '0' ? number : number[1] != '0' ? number + 1 : number + 2;
+    out[0] = '\0';
+    AppendText(out, 64, "Application path cannot be greater than ");
+    AppendText(out, 64, digits);
+    AppendText(out, 64, " characters.");
+    return out;
+}
+
 // The application directory, completed with its backslash; 0 after telling
 // the user why not.
 static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
@@ -52,9 +86,14 @@ static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
         ShowSetupMessage(dialog, "Given application path is not valid");
         return 0;
     }
-    // Longer ones leave no room for what is derived from it.
-    if (typed > MAX_APP_PATH_CHARS) {
-        ShowSetupMessage(dialog, "Application path cannot be greater than 240 characters.");
+    // Longer ones leave no room for what is derived from it, nor for the
+    // payload's longest file name behind it.
+    size_t limit = AppPathLimit(LongestPayloadName(dialog));
+    size_t completed = strlen(app);
+    size_t directory = completed > 0 && app[completed - 1] == '\\' ? completed - 1 : completed;
+    char message[64];
+    if (typed > MAX_APP_PATH_CHARS || directory > limit) {
+        ShowSetupMessage(dialog, LimitMessage(limit, message));
         return 0;
     }
     if (!MakeDirOrReport(dialog, app, "Unable to create application directory"))

@@ -109,3 +109,14 @@ int WalkDirLevels(char *path, CreateLevelFn create, void *context)
             return result;
     }
 }
+
+size_t AppPathLimit(size_t longestName)
+{
+    const size_t kLongestPath = 259; // MAX_PATH less the terminating zero
+    const size_t kIniName = 9;       // "Korvu.ini"
+    size_t name = longestName > kIniName ? longestName : kIniName;
+    if (name + 1 >= kLongestPath)
+        return 0;
+    size_t limit = kLongestPath - 1 - name;
+    return limit < MAX_APP_PATH_CHARS ? limit : MAX_APP_PATH_CHARS;
+}

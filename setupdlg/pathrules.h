@@ -6,6 +6,12 @@
 // backslash, "Data", "Korvu.ini" and the payload's file names in 260 bytes.
 #define MAX_APP_PATH_CHARS 240
 
+// The longest application directory (without its trailing backslash) for a
+// payload whose longest file name has `longestName` characters: directory,
+// backslash and name within 259 characters, for Korvu.ini (9) too, and never
+// more than MAX_APP_PATH_CHARS.
+size_t AppPathLimit(size_t longestName);
+
 char *TrimSpaces(char *text);
 int IsBlank(const char *text);
 // path: 260-byte buffer, changed in place only on success (1).

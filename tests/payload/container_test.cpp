@@ -161,4 +161,19 @@ TEST(McfContainer, RefusesNamesThatLeaveTheDirectory)
     EXPECT_EQ(McfIsPlainFileName(std::string(259, 'n').c_str()), 1);
 }
 
+TEST(McfContainer, LongestNameComesFromTheHeadersUpToTheFirstDamage)
+{
+    Bytes c = Magic();
+    EXPECT_EQ(McfLongestName(c.data(), (uint32_t)c.size()), 0u);
+    AddRecord(&c, "Short.txt", Bytes{1, 2, 3});
+    AddRecord(&c, std::string(198, 'n'), Bytes{});
+    AddRecord(&c, "Mid-length.name", Bytes{4});
+    EXPECT_EQ(McfLongestName(c.data(), (uint32_t)c.size()), 198u);
+    // A damaged record ends the count; what came before it still counts.
+    Bytes damaged = c;
+    AddRecord(&damaged, std::string(250, 'x'), Bytes{5}, 0, 1000);
+    EXPECT_EQ(McfLongestName(damaged.data(), (uint32_t)damaged.size()), 198u);
+    EXPECT_EQ(McfLongestName(c.data(), 3), 0u) << "no magic";
+}
+
 } // namespace

@@ -1,31 +1,60 @@
 #!/bin/bash
-# What Windows 95 and NT 4.0 need of setup.exe's image: a 4.0 GUI program
-# that imports only DLLs they have (no shell32: NT 3.51's lacks the folder
-# functions, which are looked up at run time), no time stamp, and a small
-# program beside its pictures and payload.
+# check-image.sh image|win9x SETUP.EXE ARCH
+# image: what every build of setup.exe must be: a GUI program with no time
+#   stamp (reproducible) that imports only DLLs every Windows of its kind
+#   has (no shell32: NT 3.51's lacks the folder functions, which are looked
+#   up at run time).
+# win9x: what the product, the i686 build, needs to load on every 32-bit
+#   Windows as shipped, Windows 95 and NT 3.51 included: PE32 for the 386,
+#   OS and subsystem 4.0, crtdll.dll and never msvcrt.dll (neither system
+#   has it), and a program that stays small beside its pictures and payload.
+#   For the x86_64 twin these mean nothing: it reports itself as skipped.
 set -u
-exe=${1:?usage: check-image.sh setup.exe}
-objdump=i686-w64-mingw32-objdump
+mode=${1:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
+exe=${2:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
+arch=${3:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
+objdump=$arch-w64-mingw32-objdump
 fail=0
 check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got '$2', want '$3'"; fail=1; else echo "ok: $1 = $2"; fi; }
 
-headers=$($objdump -p "$exe")
+headers=$($objdump -p "$exe") || { echo "FAIL: $objdump cannot read $exe"; exit 1; }
 field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
-check "subsystem" "$(field Subsystem)" "00000002"
-check "OS version" "$(field MajorOSystemVersion).$(field MinorOSystemVersion)" "4.0"
-check "subsystem version" "$(field MajorSubsystemVersion).$(field MinorSubsystemVersion)" "4.0"
-check "time stamp" "$(echo "$headers" | sed -n 's/^Time\/Date[[:space:]]*//p')" "Thu Jan  1 00:00:00 1970"
+imports=$(echo "$headers" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort)
 
-allowed="comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll user32.dll"
-for dll in $(echo "$headers" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z'); do
-    case " $allowed " in
-        *" $dll "*) echo "ok: imports $dll" ;;
-        *) echo "FAIL: imports $dll"; fail=1 ;;
+case $mode in
+image)
+    check "subsystem" "$(field Subsystem)" "00000002"
+    check "time stamp" "$(echo "$headers" | sed -n 's/^Time\/Date[[:space:]]*//p')" "Thu Jan  1 00:00:00 1970"
+    if [ "$arch" = i686 ]; then
+        allowed="comctl32.dll crtdll.dll gdi32.dll kernel32.dll ole32.dll user32.dll"
+    else
+        allowed="comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll user32.dll"
+    fi
+    for dll in $imports; do
+        case " $allowed " in
+            *" $dll "*) echo "ok: imports $dll" ;;
+            *) echo "FAIL: imports $dll (allowed: $allowed)"; fail=1 ;;
+        esac
+    done
+    ;;
+win9x)
+    if [ "$arch" != i686 ]; then
+        echo "SKIPPED: the $arch build is the twin for wine64; the 32-bit Windows image rules hold for the i686 build only"
+        exit 77
+    fi
+    check "format" "$(echo "$headers" | sed -n 's/.*file format //p' | head -1)" "pei-i386"
+    check "OS version" "$(field MajorOSystemVersion).$(field MinorOSystemVersion)" "4.0"
+    check "subsystem version" "$(field MajorSubsystemVersion).$(field MinorSubsystemVersion)" "4.0"
+    case " $(echo $imports) " in
+        *" crtdll.dll "*) echo "ok: C library from crtdll.dll" ;;
+        *) echo "FAIL: no crtdll.dll import (imports: $(echo $imports))"; fail=1 ;;
     esac
-done
-
-# Everything but the resource section (pictures and payload).
-read -r total rsrc < <(python3 - "$exe" <<'PY'
+    case " $(echo $imports) " in
+        *" msvcrt.dll "*) echo "FAIL: imports msvcrt.dll, which Windows 95 and NT 3.51 lack"; fail=1 ;;
+        *) echo "ok: no msvcrt.dll" ;;
+    esac
+    # Everything but the resource section (pictures and payload).
+    read -r total rsrc < <(python3 - "$exe" <<'PY'
 import struct, sys
 d = open(sys.argv[1], 'rb').read()
 pe = struct.unpack_from('<I', d, 0x3c)[0]
@@ -36,7 +65,10 @@ rsrc = sum(struct.unpack_from('<I', d, table + 40 * i + 16)[0]
 print(len(d), rsrc)
 PY
 )
-program=$((total - rsrc))
-echo "size: $total bytes, resources $rsrc, program without resources $program"
-if [ "$program" -ge 32768 ]; then echo "FAIL: program without resources is $program bytes (budget 32768)"; fail=1; fi
+    program=$((total - rsrc))
+    echo "size: $total bytes, resources $rsrc, program without resources $program"
+    if [ "$program" -ge 32768 ]; then echo "FAIL: program without resources is $program bytes (budget 32768)"; fail=1; fi
+    ;;
+*) echo "usage: check-image.sh image|win9x SETUP.EXE ARCH" >&2; exit 2 ;;
+esac
 exit $fail

@@ -255,3 +255,15 @@ TEST(WalkDirLevels, WhichCodesLetTheWalkGoOn)
 }
 
 }  // namespace
+
+TEST(AppPathLimit, DirectoryBackslashAndLongestNameFit259Characters)
+{
+    EXPECT_EQ(240u, AppPathLimit(0)) << "Korvu.ini alone leaves 249; 240 is the most ever";
+    EXPECT_EQ(240u, AppPathLimit(18));
+    EXPECT_EQ(239u, AppPathLimit(19));
+    EXPECT_EQ(60u, AppPathLimit(198));
+    EXPECT_EQ(8u, AppPathLimit(250)) << "C:\\Korvu, the default, still fits";
+    EXPECT_EQ(0u, AppPathLimit(258));
+    EXPECT_EQ(0u, AppPathLimit(259));
+    EXPECT_EQ(0u, AppPathLimit(100000));
+}

@@ -1,0 +1,418 @@
+// Name rules and code-page conversion. The rules are checked on the name's
+// characters (what Windows sees after converting the ANSI name) and on its
+// bytes in the code page (what the installer's own checks see).
+#include "names.h"
+
+#include <errno.h>
+#include <iconv.h>
+#include <locale.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wctype.h>
+
+#include <map>
+
+#include "container.h"
+
+const char kDefaultAppDir[] = "C:\\Korvu\\";
+
+size_t LongestNameBehindDefaultDir()
+{
+    return kWindowsMaxPath - 1 - (sizeof kDefaultAppDir - 1);
+}
+
+namespace {
+
+const int kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252,
+                              1253, 1254, 1255, 1256, 1257, 1258};
+
+iconv_t AsIconv(void *p) { return (iconv_t)p; }
+
+// Runs one whole conversion; false with the offset of the first byte that
+// did not convert.
+bool Convert(void *handle, const std::string &in, std::string *out, size_t *bad_at)
+{
+    iconv_t cd = AsIconv(handle);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out->clear();
+    char *src = const_cast<char *>(in.data());
+    size_t src_left = in.size();
+    char buffer[256];
+    while (src_left > 0) {
+        char *dst = buffer;
+        size_t dst_left = sizeof buffer;
+        size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+        out->append(buffer, dst - buffer);
+        if (r == (size_t)-1 && errno != E2BIG) {
+            *bad_at = in.size() - src_left;
+            return false;
+        }
+        // glibc counts irreversible (substituted) conversions; none allowed.
+        if (r != (size_t)-1 && r > 0) {
+            *bad_at = in.size() - src_left;
+            return false;
+        }
+    }
+    char *dst = buffer;
+    size_t dst_left = sizeof buffer;
+    if (iconv(cd, nullptr, nullptr, &dst, &dst_left) == (size_t)-1) {
+        *bad_at = in.size();
+        return false;
+    }
+    out->append(buffer, dst - buffer);
+    return true;
+}
+
+// Strict UTF-8 to code points; false on anything that is not UTF-8.
+bool DecodeUtf8(const std::string &s, std::u32string *out, size_t *bad_at)
+{
+    out->clear();
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = (unsigned char)s[i];
+        char32_t cp;
+        size_t n;
+        if (c < 0x80) {
+            cp = c;
+            n = 1;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            cp = c & 0x1F;
+            n = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            cp = c & 0x0F;
+            n = 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = c & 0x07;
+            n = 4;
+        } else {
+            *bad_at = i;
+            return false;
+        }
+        if (i + n > s.size()) {
+            *bad_at = i;
+            return false;
+        }
+        for (size_t k = 1; k < n; k++) {
+            unsigned char t = (unsigned char)s[i + k];
+            if ((t & 0xC0) != 0x80) {
+                *bad_at = i;
+                return false;
+            }
+            cp = cp << 6 | (t & 0x3F);
+        }
+        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF)) {
+            *bad_at = i;
+            return false;
+        }
+        out->push_back(cp);
+        i += n;
+    }
+    return true;
+}
+
+// The character at byte offset `at` of a UTF-8 name, for messages: "U+2603 (☃)".
+std::string DescribeCharAt(const std::string &utf8, size_t at)
+{
+    std::u32string cps;
+    size_t bad;
+    std::string tail = utf8.substr(at);
+    if (!DecodeUtf8(tail, &cps, &bad) && bad == 0) {
+        char buf[48];
+        snprintf(buf, sizeof buf, "the byte 0x%02X", (unsigned char)utf8[at]);
+        return buf;
+    }
+    if (!DecodeUtf8(tail, &cps, &bad))
+        DecodeUtf8(tail.substr(0, bad), &cps, &bad);
+    if (cps.empty())
+        return "a character";
+    char32_t cp = cps[0];
+    size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    char buf[32];
+    snprintf(buf, sizeof buf, "U+%04X", (unsigned)cp);
+    std::string d = buf;
+    if (cp >= 0x20 && cp != 0x7F)
+        d += " (" + tail.substr(0, len) + ")";
+    return d;
+}
+
+locale_t UnicodeLocale()
+{
+    static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0);
+    return loc;
+}
+
+char32_t Upper(char32_t c)
+{
+    if (c >= 'a' && c <= 'z')
+        return c - 32;
+    locale_t loc = UnicodeLocale();
+    if (c < 0x80 || loc == (locale_t)0)
+        return c;
+    return (char32_t)towupper_l((wint_t)c, loc);
+}
+
+bool IsReservedDevice(const std::u32string &name, std::string *device)
+{
+    // Windows takes the part before the first dot, with trailing blanks
+    // dropped, as the device name: "con.txt" and "NUL .log" are devices.
+    size_t end = name.find(U'.');
+    if (end == std::u32string::npos)
+        end = name.size();
+    while (end > 0 && name[end - 1] == U' ')
+        end--;
+    std::u32string base = name.substr(0, end);
+    for (char32_t &c : base)
+        c = Upper(c);
+    static const char *const kThree[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char *d : kThree)
+        if (base == std::u32string(d, d + 3)) {
+            *device = d;
+            return true;
+        }
+    if (base.size() == 4 && (base.compare(0, 3, U"COM") == 0 || base.compare(0, 3, U"LPT") == 0)) {
+        char32_t digit = base[3];
+        // Windows also reads the Latin-1 superscripts as port digits.
+        const char *sup = digit == 0xB9 ? "\xC2\xB9" : digit == 0xB2 ? "\xC2\xB2"
+                                                      : digit == 0xB3 ? "\xC2\xB3" : nullptr;
+        if ((digit >= '1' && digit <= '9') || sup) {
+            *device = std::string(base[0] == 'C' ? "COM" : "LPT") +
+                      (sup ? std::string(sup) : std::string(1, (char)digit));
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+CodePage::CodePage() : number_(0), to_ansi_((void *)-1), from_ansi_((void *)-1) {}
+
+CodePage::~CodePage()
+{
+    if (to_ansi_ != (void *)-1)
+        iconv_close(AsIconv(to_ansi_));
+    if (from_ansi_ != (void *)-1)
+        iconv_close(AsIconv(from_ansi_));
+}
+
+bool CodePage::Open(int number, std::string *why)
+{
+    bool known = false;
+    for (int n : kAnsiCodePages)
+        known = known || n == number;
+    if (!known) {
+        *why = "code page " + std::to_string(number) +
+               " is not a Windows ANSI code page (874, 932, 936, 949, 950, 1250-1258)";
+        return false;
+    }
+    std::string name = "CP" + std::to_string(number);
+    iconv_t to = iconv_open(name.c_str(), "UTF-8");
+    iconv_t from = iconv_open("UTF-8", name.c_str());
+    if (to == (iconv_t)-1 || from == (iconv_t)-1) {
+        if (to != (iconv_t)-1)
+            iconv_close(to);
+        if (from != (iconv_t)-1)
+            iconv_close(from);
+        *why = "this system's iconv cannot convert code page " + std::to_string(number);
+        return false;
+    }
+    number_ = number;
+    to_ansi_ = (void *)to;
+    from_ansi_ = (void *)from;
+    return true;
+}
+
+bool CodePage::double_byte() const
+{
+    return number_ == 932 || number_ == 936 || number_ == 949 || number_ == 950;
+}
+
+bool CodePage::FromUtf8(const std::string &utf8, std::string *ansi, std::string *why) const
+{
+    std::u32string cps;
+    size_t bad;
+    if (!DecodeUtf8(utf8, &cps, &bad)) {
+        char buf[80];
+        snprintf(buf, sizeof buf, "is not UTF-8 (byte 0x%02X at offset %zu)",
+                 (unsigned char)utf8[bad], bad);
+        *why = buf;
+        return false;
+    }
+    if (!Convert(to_ansi_, utf8, ansi, &bad)) {
+        *why = "has " + DescribeCharAt(utf8, bad) + ", which code page " +
+               std::to_string(number_) + " lacks";
+        return false;
+    }
+    return true;
+}
+
+bool CodePage::ToUtf8(const std::string &ansi, std::string *utf8, std::string *why) const
+{
+    size_t bad;
+    if (!Convert(from_ansi_, ansi, utf8, &bad)) {
+        char buf[96];
+        snprintf(buf, sizeof buf, "has the byte 0x%02X at offset %zu, which code page %d does not define",
+                 bad < ansi.size() ? (unsigned char)ansi[bad] : 0, bad, number_);
+        *why = buf;
+        return false;
+    }
+    return true;
+}
+
+bool ParseCodePageNumber(const char *text, int *number)
+{
+    char *end;
+    errno = 0;
+    long n = strtol(text, &end, 10);
+    if (*text == 0 || *end != 0 || errno != 0 || n <= 0 || n > 65535)
+        return false;
+    *number = (int)n;
+    return true;
+}
+
+std::u32string WindowsNameKey(const std::string &utf8)
+{
+    std::u32string cps;
+    size_t bad;
+    if (!DecodeUtf8(utf8, &cps, &bad))
+        return std::u32string(utf8.begin(), utf8.end());
+    for (char32_t &c : cps)
+        c = Upper(c);
+    return cps;
+}
+
+std::vector<std::string> NameProblems(const std::string &utf8, const std::string &ansi,
+                                      const CodePage &cp)
+{
+    std::vector<std::string> why;
+    if (utf8.empty()) {
+        why.push_back("empty name");
+        return why;
+    }
+    std::u32string cps;
+    size_t bad;
+    if (!DecodeUtf8(utf8, &cps, &bad)) {
+        why.push_back("is not UTF-8");
+        return why;
+    }
+    std::string forbidden;
+    bool control = false;
+    for (char32_t c : cps) {
+        if (c < 0x20)
+            control = true;
+        else if (c < 0x80 && strchr("\\/:*?\"<>|", (int)c) && forbidden.find((char)c) == std::string::npos)
+            forbidden += (char)c;
+    }
+    if (!forbidden.empty()) {
+        std::string list;
+        for (char c : forbidden)
+            list += std::string(list.empty() ? "" : " ") + c;
+        why.push_back("has " + list + ", which Windows does not allow in a file name");
+    }
+    if (control)
+        why.push_back("has a control character, which Windows does not allow in a file name");
+    if (cps.back() == U'.')
+        why.push_back("ends in a dot, which Windows drops");
+    else if (cps.back() == U' ')
+        why.push_back("ends in a blank, which Windows drops");
+    std::string device;
+    if (IsReservedDevice(cps, &device))
+        why.push_back("is the Windows device name " + device);
+
+    // What the installer's own check sees: the bytes in the code page.
+    // In a double-byte code page a trail byte can be a backslash.
+    if (forbidden.empty() && !ansi.empty()) {
+        if (strpbrk(ansi.c_str(), "\\/:") || memchr(ansi.data(), 0, ansi.size()))
+            why.push_back("in code page " + std::to_string(cp.number()) +
+                          " has a byte the installer reads as \\ / or :");
+    }
+    size_t longest = LongestNameBehindDefaultDir();
+    if (ansi.size() > longest)
+        why.push_back("is " + std::to_string(ansi.size()) + " bytes in code page " +
+                      std::to_string(cp.number()) + "; behind " + kDefaultAppDir +
+                      " a name can have at most " + std::to_string(longest));
+    return why;
+}
+
+namespace {
+
+void MarkDuplicates(std::vector<CheckedName> *names)
+{
+    std::map<std::u32string, size_t> seen;
+    for (size_t i = 0; i < names->size(); i++) {
+        CheckedName &n = (*names)[i];
+        auto it = seen.find(WindowsNameKey(n.utf8));
+        if (it == seen.end()) {
+            seen.emplace(WindowsNameKey(n.utf8), i);
+            continue;
+        }
+        const std::string &first = (*names)[it->second].utf8;
+        if (first == n.utf8)
+            n.reasons.push_back("is there twice");
+        else
+            n.reasons.push_back("is the same file on Windows as " + Printable(first));
+    }
+}
+
+} // namespace
+
+std::vector<CheckedName> CheckUtf8Names(const std::vector<std::string> &utf8_names,
+                                        const CodePage &cp)
+{
+    std::vector<CheckedName> out;
+    for (const std::string &name : utf8_names) {
+        CheckedName n;
+        n.utf8 = name;
+        std::string why;
+        if (!cp.FromUtf8(name, &n.ansi, &why)) {
+            n.reasons.push_back(why);
+            n.ansi.clear();
+        }
+        std::vector<std::string> more = NameProblems(name, n.ansi, cp);
+        n.reasons.insert(n.reasons.end(), more.begin(), more.end());
+        out.push_back(n);
+    }
+    MarkDuplicates(&out);
+    return out;
+}
+
+std::vector<CheckedName> CheckAnsiNames(const std::vector<std::string> &ansi_names,
+                                        const CodePage &cp)
+{
+    std::vector<CheckedName> out;
+    for (const std::string &name : ansi_names) {
+        CheckedName n;
+        n.ansi = name;
+        std::string why;
+        if (!cp.ToUtf8(name, &n.utf8, &why)) {
+            n.utf8 = name;
+            n.reasons.push_back(why);
+        } else {
+            std::vector<std::string> more = NameProblems(n.utf8, n.ansi, cp);
+            n.reasons.insert(n.reasons.end(), more.begin(), more.end());
+        }
+        out.push_back(n);
+    }
+    MarkDuplicates(&out);
+    return out;
+}
+
+std::string Printable(const std::string &name)
+{
+    std::string out;
+    std::u32string cps;
+    size_t bad;
+    bool utf8 = DecodeUtf8(name, &cps, &bad);
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80)) {
+            char buf[8];
+            snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,38 @@
+// The files of a payload: gathered from a folder or a list of files, checked
+// against what the installer can create, and written as a container. pack
+// and build share all of it.
+#pragma once
+#include <stdint.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mcfio.h"
+#include "names.h"
+
+struct InputFile {
+    std::string path;      // where it is read from
+    std::string name;      // its name, as the build machine spells it (UTF-8)
+    std::string ansi_name; // its name in the target code page, as stored
+    uint64_t size;         // at gathering time
+};
+
+// The files to pack. One operand that is a folder means every entry directly
+// in it (sorted by name, so that a build is reproducible); otherwise every
+// operand is a file, in the order given. Everything the installer could not
+// create is reported on standard error, one line per offending file naming
+// it and the reason; returns false then, or when there are no files at all.
+bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
+                  std::vector<InputFile> *files);
+
+// Receives the container as it is written; false stops the writing (with
+// errno telling why).
+typedef std::function<bool(const unsigned char *data, size_t size)> ByteSink;
+
+// Writes the container of `files` to `sink`: magic, then one record per file,
+// each stream parsed optimally (with --best: the smallest of every header).
+// False with *why when a file cannot be read, has changed size since it was
+// gathered, the container would pass 4 GB, or the sink fails.
+bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSink &sink,
+                    std::string *why);
