@@ -3,6 +3,7 @@
 // copy of the stub as its CMPFILE resource 121; the result is checked as
 // verify checks it before it is renamed into place.
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -70,11 +71,11 @@ int CmdBuild(int argc, char **argv)
     uint32_t found_size;
     if (!LocateContainer(written.image, &found, &found_size, &why))
         return Fail(out_path + ": not written: " + why);
-    McfReader reader;
-    if (McfOpen(&reader, found, found_size) != MCF_RECORD)
+    if (found_size < 4 || memcmp(found, MCF_MAGIC, 4) != 0)
         return Fail(out_path + ": not written: no MCFX magic in the written resource");
+    MemorySource records(found + 4, found_size - 4);
     unsigned count;
-    int status = VerifyContainer(out_path.c_str(), reader, cp, &count);
+    int status = VerifyContainer(out_path.c_str(), records, found_size - 4, cp, &count);
     if (status != -1) {
         fprintf(stderr, "mcftool: %s: not written\n", out_path.c_str());
         return status;
