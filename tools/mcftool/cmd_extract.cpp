@@ -49,14 +49,27 @@ int CmdExtract(int argc, char **argv)
                           "not a separator; give the folder with / or without it");
     if (dir.empty())
         return Fail("the folder name is empty");
-    struct stat st;
-    if (mkdir(dir.c_str(), 0777) != 0) {
-        if (errno != EEXIST)
-            return Fail("cannot create " + dir + ": " + strerror(errno));
-        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return Fail(dir + ": exists and is not a folder");
-    }
     std::string prefix = dir.back() == '/' ? dir : dir + "/";
+    // The folder is made once the input has shown a record, so that a
+    // refused input leaves nothing behind.
+    bool have_dir = false;
+    auto make_dir = [&](std::string *why) {
+        struct stat st;
+        if (have_dir)
+            return true;
+        if (mkdir(dir.c_str(), 0777) != 0) {
+            if (errno != EEXIST) {
+                *why = "cannot create " + dir + ": " + strerror(errno);
+                return false;
+            }
+            if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                *why = dir + ": exists and is not a folder";
+                return false;
+            }
+        }
+        have_dir = true;
+        return true;
+    };
 
     std::unique_ptr<SafeOutputFile> out;
     std::string open_problem, write_problem, path;
@@ -67,6 +80,10 @@ int CmdExtract(int argc, char **argv)
         open_problem.clear();
         write_problem.clear();
         std::string utf8, why;
+        if (!make_dir(&why)) {
+            open_problem = why;
+            return sink;
+        }
         if (!cp.ToUtf8(r.file_name, &utf8, &why)) {
             open_problem = why;
             return sink;
@@ -91,7 +108,9 @@ int CmdExtract(int argc, char **argv)
     visit.done = [&](const RecordResult &r) {
         std::string name = LocalName(r.record.file_name, cp);
         if (!open_problem.empty())
-            return Fail(std::string(in) + ": " + name + ": " + open_problem + " (not written)");
+            return Fail(have_dir ? std::string(in) + ": " + name + ": " + open_problem +
+                                       " (not written)"
+                                 : open_problem);
         if (!r.problem.empty()) {
             out.reset();
             return Fail(std::string(in) + ": " + name + ": " + r.problem + " (not written)");
@@ -107,5 +126,7 @@ int CmdExtract(int argc, char **argv)
     };
     int status = WalkRecords(in, visit);
     out.reset();
+    if (status == -1 && !make_dir(&why))
+        return Fail(why); // an empty container: the folder, empty
     return status == -1 ? 0 : status;
 }
