@@ -19,6 +19,7 @@
 #include "implode.h"
 #include "mcfio.h"
 #include "peres.h"
+#include "peres_write.h"
 
 namespace {
 
@@ -661,6 +662,39 @@ TEST_F(Mcftool, CommandLineHabits)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
+}
+
+
+TEST(PeWrite, StreamedGivesTheSameBytes)
+{
+    Bytes stub = MakePe(Container({{"Old.txt", Str("old")}}));
+    Put32(&stub, 0x58 + 32, 0x1000); // section alignment
+    Put32(&stub, 0x58 + 36, 0x200);  // file alignment
+    for (size_t size : {size_t(0), size_t(1), size_t(4097), size_t(300001)}) {
+        Bytes payload = Noise(size, (uint32_t)size);
+        PeResourceWrite whole;
+        std::string why;
+        ASSERT_TRUE(PeWriteResource(stub, "CMPFILE", 121, payload, &whole, &why)) << why;
+        FILE *f = tmpfile();
+        ASSERT_NE(f, nullptr);
+        std::vector<std::string> notes;
+        ASSERT_TRUE(PeWriteResourceStreamed(
+            stub, "CMPFILE", 121, payload.size(),
+            [&](const ByteSinkFn &sink) {
+                // Pieces of odd sizes, as a spill file or the encoder give them.
+                for (size_t at = 0, n = 1; at < payload.size(); at += n, n = n * 7 % 4093 + 1)
+                    if (!sink(payload.data() + at, std::min(n, payload.size() - at)))
+                        return false;
+                return true;
+            },
+            f, &notes, &why))
+            << why;
+        Bytes streamed(whole.image.size() + 10);
+        rewind(f);
+        streamed.resize(fread(streamed.data(), 1, streamed.size(), f));
+        fclose(f);
+        EXPECT_TRUE(streamed == whole.image) << "payload of " << size << " bytes";
+    }
 }
 
 } // namespace

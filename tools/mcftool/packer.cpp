@@ -117,62 +117,48 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
     return ok;
 }
 
-namespace {
+SpillBuffer::~SpillBuffer()
+{
+    if (file_)
+        fclose(file_);
+}
 
-// A stream being written whose length must be known before it is copied
-// out: held in memory up to a limit, then in an unnamed temporary file.
-class SpillBuffer {
-public:
-    ~SpillBuffer()
-    {
-        if (file_)
-            fclose(file_);
+bool SpillBuffer::Append(const unsigned char *data, size_t size)
+{
+    size_ += size;
+    if (!file_ && memory_.size() + size <= kMemoryLimit) {
+        memory_.insert(memory_.end(), data, data + size);
+        return true;
     }
-    bool Append(const unsigned char *data, size_t size)
-    {
-        size_ += size;
-        if (!file_ && memory_.size() + size <= kMemoryLimit) {
-            memory_.insert(memory_.end(), data, data + size);
-            return true;
-        }
-        if (!file_) {
-            file_ = tmpfile();
-            if (!file_ || (!memory_.empty() &&
-                           fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size()))
-                return false;
-            Bytes().swap(memory_);
-        }
-        return fwrite(data, 1, size, file_) == size;
+    if (!file_) {
+        file_ = tmpfile();
+        if (!file_ || (!memory_.empty() &&
+                       fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size()))
+            return false;
+        Bytes().swap(memory_);
     }
-    uint64_t size() const { return size_; }
-    // Hands the whole stream to sink.
-    bool CopyTo(const ByteSink &sink, std::string *why)
-    {
-        if (!file_)
-            return sink(memory_.data(), memory_.size()) || Failed(why, "write the container");
-        if (fflush(file_) != 0 || fseek(file_, 0, SEEK_SET) != 0)
-            return Failed(why, "read back a temporary file");
-        unsigned char buffer[1 << 16];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, file_)) > 0)
-            if (!sink(buffer, n))
-                return Failed(why, "write the container");
-        return !ferror(file_) || Failed(why, "read back a temporary file");
-    }
+    return fwrite(data, 1, size, file_) == size;
+}
 
-private:
-    static bool Failed(std::string *why, const char *what)
-    {
-        *why = std::string("cannot ") + what + ": " + strerror(errno);
-        return false;
-    }
-    static const size_t kMemoryLimit = 2u << 20;
-    Bytes memory_;
-    FILE *file_ = nullptr;
-    uint64_t size_ = 0;
-};
+static bool SpillFailed(std::string *why, const char *what)
+{
+    *why = std::string("cannot ") + what + ": " + strerror(errno);
+    return false;
+}
 
-} // namespace
+bool SpillBuffer::CopyTo(const ByteSink &sink, std::string *why)
+{
+    if (!file_)
+        return sink(memory_.data(), memory_.size()) || SpillFailed(why, "write the container");
+    if (fflush(file_) != 0 || fseek(file_, 0, SEEK_SET) != 0)
+        return SpillFailed(why, "read back a temporary file");
+    unsigned char buffer[1 << 16];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file_)) > 0)
+        if (!sink(buffer, n))
+            return SpillFailed(why, "write the container");
+    return !ferror(file_) || SpillFailed(why, "read back a temporary file");
+}
 
 bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSink &sink,
                     std::string *why)
