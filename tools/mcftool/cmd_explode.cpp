@@ -14,6 +14,7 @@
 namespace {
 
 struct Explode {
+    Progress *progress;
     FILE *in;
     FILE *out;
     uint64_t read;
@@ -30,6 +31,7 @@ uint32_t ReadIn(char *buffer, uint32_t *size, void *param)
     Explode *e = (Explode *)param;
     size_t got = fread(buffer, 1, *size, e->in);
     e->read += got;
+    e->progress->Update(e->read);
     if (e->read > kMaxStream) {
         e->too_large = true;
         return 0;
@@ -85,8 +87,15 @@ int CmdExplode(int argc, char **argv)
         setvbuf(sink, nullptr, _IOFBF, 1 << 16);
     }
     static ImplodeWorkArea work;
-    Explode e = {in, sink, 0, 0, false, false, 0};
+    uint64_t in_size = 0;
+    std::string ignored;
+    bool sized = in_path != "-" && RegularFileSize(in_path, &in_size, &ignored);
+    Progress progress(in_size, 1);
+    if (sized)
+        progress.StartFile(in_name, in_size);
+    Explode e = {&progress, in, sink, 0, 0, false, false, 0};
     uint32_t result = ExpandImplodeStream(ReadIn, WriteOut, &work, &e);
+    progress.Clear();
     if (ferror(in))
         return Fail(CannotRead(in_name));
     if (e.too_large)

@@ -135,10 +135,12 @@ void Progress::StartFile(const std::string &label, uint64_t size)
 void Progress::Update(uint64_t done)
 {
     done_ = done;
+    if (index_ == 0)
+        return;
     if (!enabled_ || Now() - start_ < 1.0)
         return;
     int permille = size_ ? (int)(done * 1000 / size_) : 1000;
-    if (permille == shown_)
+    if (permille / 10 == shown_ / 10 && shown_ >= 0)
         return;
     shown_ = permille;
     char line[512];

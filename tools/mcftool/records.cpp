@@ -24,14 +24,50 @@ int Walk(const char *label, ByteSource &src, uint64_t size, const RecordVisitor 
 
 } // namespace
 
+namespace {
+
+// Shows how far through the container a walk is.
+class ProgressSource : public ByteSource {
+public:
+    ProgressSource(ByteSource &inner, Progress &progress) : inner_(inner), progress_(progress) {}
+    size_t Read(void *buffer, size_t n) override
+    {
+        size_t got = inner_.Read(buffer, n);
+        done_ += got;
+        progress_.Update(done_);
+        return got;
+    }
+    bool Failed() const override { return inner_.Failed(); }
+
+private:
+    ByteSource &inner_;
+    Progress &progress_;
+    uint64_t done_ = 0;
+};
+
+} // namespace
+
 int WalkRecords(const char *path, const RecordVisitor &visit)
 {
     ContainerFile c;
     std::string why;
     if (!OpenContainerFile(path, &c, &why))
         return Fail(std::string(path) + ": " + why);
-    FileSource src(c.file);
-    return Walk(path, src, c.size, visit);
+    FileSource file(c.file);
+    if (c.size == kUnknownSize)
+        return Walk(path, file, c.size, visit);
+    Progress progress(c.size, 1);
+    progress.StartFile(path, c.size);
+    ProgressSource src(file, progress);
+    RecordVisitor shown = visit;
+    // Messages and listed lines start on a clean line.
+    shown.done = [&](const RecordResult &r) {
+        progress.Clear();
+        return visit.done(r);
+    };
+    int status = Walk(path, src, c.size, shown);
+    progress.Clear();
+    return status;
 }
 
 std::string LocalName(const char *ansi, const CodePage &cp)
