@@ -201,7 +201,7 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
                     spill_failed = true;
             }
         };
-        bool ok = ReadPieces(f.path, 0xFFFFFFFFu,
+        bool ok = ReadPieces(f.path, kImplodeMaxInput,
                              [&](const unsigned char *data, size_t n) {
                                  uint32_t len = (uint32_t)n;
                                  crc = UpdateCrc32((const char *)data, &len, &crc);
