@@ -5,11 +5,13 @@
 #include "mcfstream.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "crc32.h"
 #include "implode.h"
@@ -79,6 +81,9 @@ bool PeSectionsFit(const unsigned char *head, size_t head_size, uint64_t file_si
     return true;
 }
 
+// mcftool runs on the build machine; the Windows trees link the portable
+// rest of this file only (the tests of the extraction use the record walk).
+#ifndef _WIN32
 bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *why)
 {
     if (path == "-") {
@@ -148,6 +153,7 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
     c->size = length - 4;
     return true;
 }
+#endif
 
 // ---------------------------------------------------------------- record walk
 

@@ -60,7 +60,7 @@ struct ContainerFile {
 // by the first bytes: "MCFX" is a container, "MZ" a PE file (read from a
 // regular file only), anything else is refused at once. A PE file must hold
 // every section it declares and a CMPFILE resource 121. False with *why
-// (not naming the file).
+// (not naming the file). On the build machine (POSIX) only.
 bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *why);
 
 // 1 when every section's raw data of the PE image `head` (its first bytes,
