@@ -462,6 +462,16 @@ TEST_F(E2E, FreshInstallWin7AllUsersFolders)
     FreshInstall("win7", kNtFamily, "win7");
 }
 
+// A setup.exe written by mcftool build (run-built): every file of its
+// folder of awkward names installed under the same ANSI name, byte for
+// byte, beside Korvu.ini and Data, and nothing else.
+TEST_F(E2E, BuiltInstallerInstallsEveryNameAsGiven)
+{
+    if (ExpectedNames().size() < 10)
+        GTEST_SKIP() << "run by run-built, with its own payload";
+    FreshInstall("winxp", kNtFamily, "built");
+}
+
 TEST_F(E2E, Win31ShowsNothingAndExits0)
 {
     StartSetup(SetupExe(), "win31");

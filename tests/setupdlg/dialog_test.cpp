@@ -312,21 +312,6 @@ TEST_F(SetupDialog, InstallOntoExistingDirectoriesSucceeds)
     EXPECT_EQ(kRoot + "\\Conf", options.config_path);
 }
 
-int EntriesIn(const std::string &directory)
-{
-    int count = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return -1;
-    do {
-        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
-            count++;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-}
-
 TEST_F(SetupDialog, InvalidApplicationPathsAreRefusedAndCreateNothing)
 {
     char cwd[MAX_PATH];

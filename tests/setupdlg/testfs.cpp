@@ -1,4 +1,5 @@
 #include "testfs.h"
+#include <string.h>
 #include "setup.h"
 
 void RemoveTree(const std::string &path)
@@ -88,4 +89,19 @@ void InitSetupGlobals()
     g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
     GetVersionExA(&g_osvi);
     lstrcpyA(g_szIniFile, "Korvu.ini");
+}
+
+int EntriesIn(const std::string &directory)
+{
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    do {
+        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
+            count++;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
 }

@@ -10,6 +10,8 @@ void FreshDir(const std::string &path);
 // A file with the given content; true when written whole.
 bool WriteTextFile(const std::string &path, const std::string &content);
 bool DirExists(const std::string &path);
+// Entries of a directory other than . and ..; -1 when it cannot be listed.
+int EntriesIn(const std::string &directory);
 bool PathExists(const std::string &path);
 // A drive letter with no drive behind it, as "Q:".
 std::string MissingDrive();
