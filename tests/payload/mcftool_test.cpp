@@ -552,6 +552,16 @@ TEST_F(Mcftool, DevicesAndGarbageFailAtOnce)
     EXPECT_FALSE(Exists("z.imp"));
     EXPECT_FALSE(Exists("z.mcf"));
     EXPECT_FALSE(Exists("out/.")) << "no folder made for a refused input";
+
+    // Over 4 GB (sparse files): refused from the size, before any decoding.
+    for (const char *magic : {"MCFX", "\0\6\1\xff"}) {
+        Write("huge", Bytes(magic, magic + 4));
+        ASSERT_EQ(truncate(Path("huge").c_str(), 5ll << 30), 0);
+        r = Run(magic[0] == 'M' ? "verify huge" : "explode huge huge.out");
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("larger than 4 GB"), std::string::npos) << r.err;
+        EXPECT_FALSE(Exists("huge.out"));
+    }
 }
 
 TEST_F(Mcftool, EmptyInputRoundTripsThroughEveryCommand)

@@ -64,6 +64,9 @@ int CmdExplode(int argc, char **argv)
     std::string why;
     FILE *in = stdin;
     if (in_path != "-") {
+        uint64_t size;
+        if (RegularFileSize(in_path, &size, &why) && size > kMaxStream)
+            return Fail(in_name + ": larger than 4 GB, more than the format's sizes can hold");
         in = fopen(in_path.c_str(), "rb");
         if (!in)
             return Fail(CannotRead(in_path));
