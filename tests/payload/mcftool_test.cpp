@@ -586,6 +586,13 @@ TEST_F(Mcftool, EmptyInputRoundTripsThroughEveryCommand)
     EXPECT_EQ(Run("verify e.mcf").status, 0);
     ASSERT_EQ(Run("extract e.mcf x").status, 0);
     EXPECT_EQ(Read("x/empty"), Bytes{});
+    // An empty file stored as implode's stream rather than bare is sound too.
+    Bytes c(MCF_MAGIC, MCF_MAGIC + 4);
+    AppendRecord(&c, "empty", 0, Read("e.imp"));
+    Write("e5.mcf", c);
+    EXPECT_EQ(Run("verify e5.mcf").status, 0);
+    ASSERT_EQ(Run("extract e5.mcf y").status, 0);
+    EXPECT_EQ(Read("y/empty"), Bytes{});
 
     // Bytes after a stream's end are still noticed.
     Write("s.txt", Sample());
