@@ -466,7 +466,8 @@ bool BuildImage(const Bytes &stub, const char *type, uint32_t id, const Bytes *d
         if (i == last)
             continue;
         const Section &s = l.sections[i];
-        if (s.va >= rs.va || (uint64_t)s.raw + s.raw_size > rs.raw ||
+        uint64_t extent = s.virtual_size > s.raw_size ? s.virtual_size : s.raw_size;
+        if (s.va >= rs.va || s.va + extent > rs.va || (uint64_t)s.raw + s.raw_size > rs.raw ||
             (s.raw_size && s.raw >= rs.raw)) {
             *why = "the resource section is not the last section; cannot grow it";
             return false;
@@ -476,14 +477,14 @@ bool BuildImage(const Bytes &stub, const char *type, uint32_t id, const Bytes *d
         *why = "the resource section has no data in the file";
         return false;
     }
-    // No other directory may point into the section that is rebuilt.
-    uint64_t rs_end = (uint64_t)rs.va + (rs.virtual_size > rs.raw_size ? rs.virtual_size : rs.raw_size);
+    // No other directory may point into the section that is rebuilt, nor
+    // behind it, where the grown section would come to lie.
     for (uint32_t d = 0; d < l.dir_count; d++) {
         if (d == kDirResource || d == kDirSecurity)
             continue; // the security directory holds a file offset, not an address
         uint32_t rva = Get32(stub, l.dirs + d * 8), size = Get32(stub, l.dirs + d * 8 + 4);
-        if (rva != 0 && size != 0 && rva >= rs.va && rva < rs_end) {
-            *why = "data directory " + std::to_string(d) + " lies in the resource section";
+        if (rva != 0 && size != 0 && rva >= rs.va) {
+            *why = "data directory " + std::to_string(d) + " lies in or behind the resource section";
             return false;
         }
     }
