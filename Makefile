@@ -115,8 +115,13 @@ setup: host $(B)/win32/CMakeCache.txt
 fuzz: fuzzbuild
 	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)
 
-bench: host
+# The host table (decoder and CRC-32 beside zlib), then the same decoder as
+# the installer builds it, under Wine: the i686 tree where this machine runs
+# 32-bit code, else its x86_64 twin under wine64.
+bench: host $(B)/$(RUN_TREE)/CMakeCache.txt
 	$(B)/host/bench/korvu_bench
+	cmake --build $(B)/$(RUN_TREE) -j $(JOBS) --target win32_decode_bench
+	./bench/run-win32 $(B)/host $(B)/$(RUN_TREE)
 
 clean:
 	rm -rf $(B)

@@ -1,17 +1,24 @@
-// Corpus: three of Wine's i386 PE DLLs, Wine's setup information file and a
-// licence text from the system, and two files generated here the same way
-// every time: an HTML help book and a database-like binary of fixed-size
-// accounting records.
+// Corpus: real files by class, found where Debian installs them with the
+// project's packages (Wine, binutils, GCC, zlib, base-files), and two files
+// generated here the same way every time: an HTML help book and a
+// database-like binary of fixed-size accounting records.
+//
+//   PE       Wine's Windows DLLs and EXEs (i386, and x86_64 where installed)
+//   text     man pages (gunzipped), GPL-3, Wine's setup information file
+//   HTML     HTML manuals under /usr/share/doc
+//   records  the sample ledger of samples/make-ledger.py, 100,000 entries
+//            (about 6 MB; written into the build tree by the bench target)
 #include "corpus.h"
 
 #include <ctype.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <zlib.h>
+
+const char *const kCorpusClasses[5] = {"PE", "text", "HTML", "records", "generated"};
 
 namespace {
-
-const char kWineDlls[] = "/usr/lib/i386-linux-gnu/wine/i386-windows/";
 
 bool ReadFile(const std::string &path, std::vector<unsigned char> *data)
 {
@@ -24,6 +31,21 @@ bool ReadFile(const std::string &path, std::vector<unsigned char> *data)
         data->insert(data->end(), block, block + n);
     fclose(f);
     return true;
+}
+
+// A gzip file's contents, as man shows them.
+bool ReadGzip(const std::string &path, std::vector<unsigned char> *data)
+{
+    gzFile f = gzopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    unsigned char block[65536];
+    int n;
+    while ((n = gzread(f, block, sizeof block)) > 0)
+        data->insert(data->end(), block, block + n);
+    bool ok = n == 0;
+    gzclose(f);
+    return ok && !data->empty();
 }
 
 struct Random {
@@ -136,27 +158,98 @@ std::vector<unsigned char> LedgerDatabase()
 
 } // namespace
 
+namespace {
+
+struct Wanted {
+    const char *klass;
+    const char *path; // a .gz is read through gunzip
+};
+
+// Wine's PE files live under one of these, depending on the Debian release
+// and on which of wine32 and wine64 is installed.
+const char *const kWineDirs[] = {
+    "/usr/lib/i386-linux-gnu/wine/i386-windows/",
+    "/usr/lib/wine/i386-windows/",
+    "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/",
+    "/usr/lib/wine/x86_64-windows/",
+};
+const char *const kWinePe[] = {"kernel32.dll", "comdlg32.dll", "shlwapi.dll", "gdi32.dll",
+                               "msvcrt.dll",   "notepad.exe",  "regedit.exe", "cmd.exe"};
+
+const Wanted kOthers[] = {
+    {"text", "/usr/share/man/man1/bash.1.gz"},
+    {"text", "/usr/share/man/man1/ld.bfd.1.gz"},
+    {"text", "/usr/share/man/man1/find.1.gz"},
+    {"text", "/usr/share/man/man1/tar.1.gz"},
+    {"text", "/usr/share/man/man1/grep.1.gz"},
+    {"text", "/usr/share/man/man1/cmake.1.gz"},
+    {"text", "/usr/share/man/man1/make.1.gz"},
+    {"text", "/usr/share/common-licenses/GPL-3"},
+    {"text", "/usr/share/wine/wine.inf"},
+    {"HTML", "/usr/share/doc/gcc-12-base/NEWS.html"},
+    {"HTML", "/usr/share/doc/zlib1g-dev/examples/zlib_how.html"},
+    {"HTML", "/usr/share/doc/ninja-build/manual.html"},
+    {"HTML", "/usr/share/doc/nettle-dev/nettle.html"},
+    {"HTML", "/usr/share/doc/python3/python-policy.html"},
+#ifdef KORVU_BENCH_LEDGER
+    {"records", KORVU_BENCH_LEDGER},
+#endif
+};
+
+std::string BaseName(const std::string &path)
+{
+    std::string n = path.substr(path.rfind('/') + 1);
+    if (n.size() > 3 && n.compare(n.size() - 3, 3, ".gz") == 0)
+        n.resize(n.size() - 3);
+    return n;
+}
+
+bool Load(const char *klass, const std::string &path, std::vector<CorpusFile> *corpus)
+{
+    CorpusFile c = {klass, BaseName(path), path, {}};
+    bool gz = path.size() > 3 && path.compare(path.size() - 3, 3, ".gz") == 0;
+    if (!(gz ? ReadGzip(path, &c.data) : ReadFile(path, &c.data)) || c.data.empty())
+        return false;
+    corpus->push_back(c);
+    return true;
+}
+
+} // namespace
+
 std::vector<CorpusFile> LoadCorpus()
 {
     std::vector<CorpusFile> corpus;
-    struct {
-        const char *name;
-        std::string path;
-    } system_files[] = {
-        {"kernel32.dll", std::string(kWineDlls) + "kernel32.dll"},
-        {"comdlg32.dll", std::string(kWineDlls) + "comdlg32.dll"},
-        {"shlwapi.dll", std::string(kWineDlls) + "shlwapi.dll"},
-        {"wine.inf", "/usr/share/wine/wine.inf"},
-        {"GPL-3", "/usr/share/common-licenses/GPL-3"},
-    };
-    for (auto &f : system_files) {
-        CorpusFile c = {f.name, f.path, {}};
-        if (ReadFile(f.path, &c.data))
-            corpus.push_back(c);
-        else
-            fprintf(stderr, "korvu_bench: %s missing, left out\n", f.path.c_str());
+    bool wine_arch[2] = {false, false}; // i386, x86_64 found
+    for (size_t d = 0; d < sizeof kWineDirs / sizeof kWineDirs[0]; d++) {
+        int arch = d < 2 ? 0 : 1;
+        if (wine_arch[arch])
+            continue;
+        for (const char *name : kWinePe) {
+            std::string path = std::string(kWineDirs[d]) + name;
+            if (Load("PE", path, &corpus)) {
+                corpus.back().name = (arch ? "x64/" : "x86/") + corpus.back().name;
+                wine_arch[arch] = true;
+            }
+        }
     }
-    corpus.push_back(CorpusFile{"help.htm", "generated HTML help", HelpBook()});
-    corpus.push_back(CorpusFile{"ledger.dat", "generated records", LedgerDatabase()});
+    if (!wine_arch[0])
+        fprintf(stderr, "korvu_bench: no i386 Wine PE files (wine32) found, left out\n");
+    if (!wine_arch[1])
+        fprintf(stderr, "korvu_bench: no x86_64 Wine PE files (wine64) found, left out\n");
+#ifndef KORVU_BENCH_LEDGER
+    fprintf(stderr, "korvu_bench: built without python3, so no sample ledger: records left out\n");
+#endif
+    for (const Wanted &w : kOthers)
+        if (!Load(w.klass, w.path, &corpus))
+            fprintf(stderr, "korvu_bench: %s missing, left out\n", w.path);
+    corpus.push_back(CorpusFile{"generated", "help.htm", "generated HTML help", HelpBook()});
+    corpus.push_back(CorpusFile{"generated", "ledger.dat", "generated records", LedgerDatabase()});
+    for (const char *k : kCorpusClasses) {
+        bool any = false;
+        for (const CorpusFile &f : corpus)
+            any = any || f.klass == k;
+        if (!any)
+            fprintf(stderr, "korvu_bench: class %s has no files, left out of the table\n", k);
+    }
     return corpus;
 }

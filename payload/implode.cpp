@@ -1,6 +1,12 @@
-// Implode decoder: one 8-bit table lookup per code, a bit buffer refilled
-// from the current input block, and copies into a window that moves down
-// once per 4,096-byte output block.
+// Implode decoder. A 64-bit bit register is topped up a word at a time from
+// the current input block; while the block has 8 bytes left, every unit is
+// taken whole from the register and dropped at once: a binary literal is
+// the 8 bits after the flag, a text literal or a length code one lookup of
+// those 8 bits (giving the code's length too), a distance code one more.
+// Near the end of a block, units go drop by drop, the next block being read
+// at exactly the point the format's bit reader reads it, so that damaged
+// and cut-off streams end the same way. A loop per literal mode; copies go
+// into a window that moves down once per 4,096-byte block.
 #include "implode.h"
 
 #include <string.h>
@@ -102,50 +108,81 @@ const uint16_t implode_literal_codes[256] = {
 
 namespace {
 
-// Stores symbol at every index below `size` whose low `bits` bits are `code`,
+// Stores entry at every index below `size` whose low `bits` bits are `code`,
 // so that a lookup of the next bits finds it whatever follows the code.
-void FillTable(unsigned char *table, uint32_t size, uint32_t code, uint32_t bits,
-               unsigned char symbol)
+template <typename Entry>
+void FillTable(Entry *table, uint32_t size, uint32_t code, uint32_t bits, Entry entry)
 {
     for (uint32_t j = code; j < size; j += 1u << bits)
-        table[j] = symbol;
+        table[j] = entry;
 }
 
-// Later symbols first, so that an earlier symbol wins where two would share
-// an index (they never do in a complete prefix code, but the order is fixed).
-void BuildDecodeTable(unsigned char *table, uint32_t count, const unsigned char *bits,
-                      const unsigned char *codes)
+// Each alphabet is a complete prefix code, so every index is filled once.
+void BuildLengthTable(ImplodeWorkArea *work)
 {
-    for (uint32_t i = count; i-- > 0;)
-        FillTable(table, 256, codes[i], bits[i], (unsigned char)i);
+    for (uint32_t s = 16; s-- > 0;) {
+        ImplodeLengthEntry e;
+        e.code_bits = implode_length_code_bits[s];
+        e.extra_bits = implode_length_extra_bits[s];
+        e.extra_at = (unsigned char)(1 + e.code_bits);
+        e.distance_at = (unsigned char)(1 + e.code_bits + e.extra_bits);
+        e.base = implode_length_base[s];
+        e.extra_mask = (uint16_t)((1u << e.extra_bits) - 1);
+        e.low_bits = (unsigned char)(s == 0 ? 2 : work->dictionary_bits);
+        e.low_mask = (unsigned char)((1u << e.low_bits) - 1);
+        FillTable(work->length_table, 256, implode_length_codes[s], implode_length_code_bits[s], e);
+    }
+}
+
+void BuildDistanceTable(ImplodeWorkArea *work)
+{
+    for (uint32_t s = 64; s-- > 0;) {
+        ImplodeDistanceEntry e = {(unsigned char)s, implode_distance_code_bits[s]};
+        FillTable(work->distance_table, 256, implode_distance_codes[s],
+                  implode_distance_code_bits[s], e);
+    }
 }
 
 // Text literals have codes of up to 13 bits. Codes of up to 8 bits are found
-// directly; longer ones through an escape in the first table and a second
-// lookup after 4, 6 or 8 bits, chosen by the code's low bits.
+// directly; the first table holds 0 where a longer code begins, and that
+// code is found by a second lookup after its first 4, 6 or 8 bits, chosen
+// by its low bits: 8 when its low 8 are 0, else 6 when its low 6 are 0, else 4.
 void BuildTextTables(ImplodeWorkArea *work)
 {
+    memset(work->text_table, 0, sizeof work->text_table);
     for (uint32_t s = 256; s-- > 0;) {
-        uint32_t bits = work->literal_code_bits[s];
+        uint32_t bits = implode_literal_code_bits[s];
         uint32_t code = implode_literal_codes[s];
         if (bits <= 8) {
-            FillTable(work->text_table, 256, code, bits, (unsigned char)s);
-        } else if ((code & 0xFF) != 0) {
-            work->text_table[code & 0xFF] = 255;
-            if ((code & 0x3F) != 0) {
-                bits -= 4;
-                FillTable(work->text_table_after4, 256, code >> 4, bits, (unsigned char)s);
-            } else {
-                bits -= 6;
-                FillTable(work->text_table_after6, 128, code >> 6, bits, (unsigned char)s);
-            }
-            work->literal_code_bits[s] = (unsigned char)bits;
-        } else {
-            bits -= 8;
-            FillTable(work->text_table_after8, 256, code >> 8, bits, (unsigned char)s);
-            work->literal_code_bits[s] = (unsigned char)bits;
+            FillTable(work->text_table, 256, code, bits, (uint16_t)(s | bits << 8));
+            continue;
         }
+        uint32_t first = (code & 0xFF) == 0 ? 8 : (code & 0x3F) == 0 ? 6 : 4;
+        bits -= first;
+        if (first == 4)
+            FillTable(work->text_table_after4, 256, code >> 4, bits, (unsigned char)s);
+        else if (first == 6)
+            FillTable(work->text_table_after6, 128, code >> 6, bits, (unsigned char)s);
+        else
+            FillTable(work->text_table_after8, 256, code >> 8, bits, (unsigned char)s);
+        work->literal_code_bits[s] = (unsigned char)bits;
     }
+}
+
+// How many bits a longer text code has in hand before its second lookup.
+inline uint32_t LongTextFirstBits(uint32_t next8)
+{
+    return next8 == 0 ? 8 : (next8 & 0x3F) == 0 ? 6 : 4;
+}
+
+// The literal of a longer text code from the bits that follow its first ones.
+inline uint32_t LongTextLiteral(const ImplodeWorkArea *work, uint32_t first, uint32_t after)
+{
+    if (first == 4)
+        return work->text_table_after4[after & 0xFF];
+    if (first == 6)
+        return work->text_table_after6[after & 0x7F];
+    return work->text_table_after8[after & 0xFF];
 }
 
 // ---------------------------------------------------------------- bit reader
@@ -178,13 +215,20 @@ inline uint64_t Load64(const unsigned char *p)
 #endif
 }
 
+// With 8 bytes left in the block: the register topped up to 56 bits or more
+// in one load, the bytes that fit taken from the block.
+inline void RefillWord(BitReader &r)
+{
+    r.buffer |= Load64(r.input + r.position) << r.count;
+    r.position += (63 - r.count) >> 3;
+    r.count |= 56;
+}
+
 // Tops the register up from the current block, as far as it goes.
 inline void Refill(BitReader &r)
 {
     if (r.position + 8 <= r.end) {
-        r.buffer |= Load64(r.input + r.position) << r.count;
-        r.position += (63 - r.count) >> 3;
-        r.count |= 56;
+        RefillWord(r);
         return;
     }
     while (r.count <= 56 && r.position < r.end) {
@@ -193,8 +237,16 @@ inline void Refill(BitReader &r)
     }
 }
 
-// Slow path of a drop: the block is used up and more bits are needed.
-bool DropAcrossBlocks(BitReader &r, ImplodeWorkArea *work, uint32_t n)
+inline void Consume(BitReader &r, uint32_t n)
+{
+    r.buffer >>= n;
+    r.count -= n;
+}
+
+// One drop of the format's bit reader: n bits, keeping 8 in hand, reading
+// the next block when the current one is used up. Fails when the input has
+// ended, with nothing consumed.
+bool Drop(BitReader &r, ImplodeWorkArea *work, uint32_t n)
 {
     while (r.count < n + 8) {
         if (r.position == r.end) {
@@ -209,108 +261,77 @@ bool DropAcrossBlocks(BitReader &r, ImplodeWorkArea *work, uint32_t n)
         }
         Refill(r);
     }
-    r.buffer >>= n;
-    r.count -= n;
+    Consume(r, n);
     return true;
 }
 
-// Checked drops may reach the end of the block; unchecked ones are used
-// only when the register already holds every bit a unit can take.
-template <bool Checked>
-inline bool Drop(BitReader &r, ImplodeWorkArea *work, uint32_t n)
+inline uint32_t Low(uint64_t bits, uint32_t n) { return (uint32_t)bits & ((1u << n) - 1); }
+
+// ---------------------------------------------------------------- units, drop by drop
+//
+// Near the end of a block: each field dropped as the format's bit reader
+// drops it, any drop possibly reading the next block. Returns the unit
+// value, and for a copy its distance (0: the input ended inside it).
+
+uint32_t CheckedDistance(BitReader &r, ImplodeWorkArea *work, uint32_t low_bits)
 {
-    if (!Checked || r.count >= n + 8) {
-        r.buffer >>= n;
-        r.count -= n;
-        return true;
-    }
-    return DropAcrossBlocks(r, work, n);
+    ImplodeDistanceEntry e = work->distance_table[r.buffer & 0xFF];
+    if (!Drop(r, work, e.code_bits))
+        return 0;
+    uint32_t d = ((uint32_t)e.symbol << low_bits) | Low(r.buffer, low_bits);
+    if (!Drop(r, work, low_bits))
+        return 0;
+    return d + 1;
 }
 
-// The longest unit: flag 1, length code 7, extra 8, distance code 8, low 6.
-const uint32_t kMaxUnitBits = 30;
+#if defined(__GNUC__)
+#define IMPLODE_COLD __attribute__((noinline))
+#else
+#define IMPLODE_COLD
+#endif
 
-// ---------------------------------------------------------------- units
-
-template <bool Checked>
-inline uint32_t DecodeUnit(BitReader &r, ImplodeWorkArea *work)
+// Kept out of line: the main loop stays small, its reader in registers.
+template <uint32_t Mode>
+IMPLODE_COLD uint32_t CheckedUnit(BitReader &r, ImplodeWorkArea *work, uint32_t *distance)
 {
     uint32_t flag = (uint32_t)r.buffer & 1;
-    if (!Drop<Checked>(r, work, 1))
+    if (!Drop(r, work, 1))
         return IMPLODE_UNIT_INPUT_ENDED;
 
     if (flag) {
-        uint32_t s = work->length_table[r.buffer & 0xFF];
-        if (!Drop<Checked>(r, work, work->length_code_bits[s]))
+        ImplodeLengthEntry e = work->length_table[r.buffer & 0xFF];
+        if (!Drop(r, work, e.code_bits))
             return IMPLODE_UNIT_INPUT_ENDED;
-        uint32_t extra = work->length_extra_bits[s];
-        if (extra == 0)
-            return 256 + s;
-        uint32_t v = (uint32_t)r.buffer & ((1u << extra) - 1);
-        // The end-of-stream unit stands even when its last bits are the
-        // stream's last 8, which is how streams normally end.
-        if (!Drop<Checked>(r, work, extra)) {
-            if (s + v != 270)
+        uint32_t v = Low(r.buffer, e.extra_bits);
+        if (e.extra_bits != 0 && !Drop(r, work, e.extra_bits)) {
+            // The end-of-stream unit stands even when its last bits are the
+            // stream's last 8, which is how streams normally end.
+            if (e.base + v != IMPLODE_UNIT_END_OF_STREAM - 256)
                 return IMPLODE_UNIT_INPUT_ENDED;
             // Consumed all the same, so that the bytes left after the end
             // unit are counted right (ImplodeUnusedInput).
-            r.buffer >>= extra;
-            r.count -= extra;
+            Consume(r, e.extra_bits);
         }
-        return 256 + work->length_base[s] + v;
+        uint32_t unit = 256 + e.base + v;
+        if (unit != IMPLODE_UNIT_END_OF_STREAM)
+            *distance = CheckedDistance(r, work, e.low_bits);
+        return unit;
     }
 
-    if (work->literal_mode == 0) {
-        uint32_t byte = (uint32_t)r.buffer & 0xFF;
-        if (!Drop<Checked>(r, work, 8))
-            return IMPLODE_UNIT_INPUT_ENDED;
-        return byte;
-    }
-
-    uint32_t s;
     uint32_t next = (uint32_t)r.buffer & 0xFF;
-    if (next != 0) {
-        s = work->text_table[next];
-        if (s == 255) {
-            if ((r.buffer & 0x3F) != 0) {
-                if (!Drop<Checked>(r, work, 4))
-                    return IMPLODE_UNIT_INPUT_ENDED;
-                s = work->text_table_after4[r.buffer & 0xFF];
-            } else {
-                if (!Drop<Checked>(r, work, 6))
-                    return IMPLODE_UNIT_INPUT_ENDED;
-                s = work->text_table_after6[r.buffer & 0x7F];
-            }
-        }
-    } else {
-        if (!Drop<Checked>(r, work, 8))
-            return IMPLODE_UNIT_INPUT_ENDED;
-        s = work->text_table_after8[r.buffer & 0xFF];
-    }
-    if (!Drop<Checked>(r, work, work->literal_code_bits[s]))
+    if (Mode == 0)
+        return Drop(r, work, 8) ? next : IMPLODE_UNIT_INPUT_ENDED;
+    uint32_t e = work->text_table[next];
+    if (e != 0)
+        return Drop(r, work, e >> 8) ? (e & 0xFF) : IMPLODE_UNIT_INPUT_ENDED;
+    uint32_t first = LongTextFirstBits(next);
+    if (!Drop(r, work, first))
         return IMPLODE_UNIT_INPUT_ENDED;
-    return s;
+    uint32_t s = LongTextLiteral(work, first, (uint32_t)r.buffer);
+    return Drop(r, work, work->literal_code_bits[s]) ? s : IMPLODE_UNIT_INPUT_ENDED;
 }
 
-// Returns the distance, or 0 when the input ended inside it.
-template <bool Checked>
-inline uint32_t DecodeDistance(BitReader &r, ImplodeWorkArea *work, uint32_t length)
-{
-    uint32_t s = work->distance_table[r.buffer & 0xFF];
-    if (!Drop<Checked>(r, work, work->distance_code_bits[s]))
-        return 0;
-    uint32_t d;
-    if (length == 2) {
-        d = (s << 2) | ((uint32_t)r.buffer & 3);
-        if (!Drop<Checked>(r, work, 2))
-            return 0;
-    } else {
-        d = (s << work->dictionary_bits) | ((uint32_t)r.buffer & work->dictionary_mask);
-        if (!Drop<Checked>(r, work, work->dictionary_bits))
-            return 0;
-    }
-    return d + 1;
-}
+// ---------------------------------------------------------------- main loop
 
 // Repeats `length` bytes from `distance` back, byte by byte in meaning: a
 // distance shorter than the length repeats a pattern.
@@ -333,50 +354,100 @@ inline void CopyMatch(unsigned char *out, uint32_t distance, uint32_t length)
     }
 }
 
-// ---------------------------------------------------------------- main loop
+// The longest unit: flag 1, length code 7, extra 8, distance code 8, low 6;
+// a whole register after RefillWord (56 bits) holds it and 8 bits more.
+const uint32_t kMaxUnitBits = 30;
+static_assert(kMaxUnitBits + 8 <= 56, "a refilled register holds a whole unit");
 
-uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader &r)
+// Passes a full block on; the block stays behind as the window.
+inline uint32_t FlushIfFull(ImplodeWorkArea *work, uint32_t position)
 {
+    if (position < 2 * IMPLODE_BLOCK_SIZE)
+        return position;
+    uint32_t size = IMPLODE_BLOCK_SIZE;
+    work->write((char *)work->output + IMPLODE_BLOCK_SIZE, &size, work->param);
+    memmove(work->output, work->output + IMPLODE_BLOCK_SIZE, position - IMPLODE_BLOCK_SIZE);
+    return position - IMPLODE_BLOCK_SIZE;
+}
+
+template <uint32_t Mode>
+uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader *reader)
+{
+    BitReader r = *reader;
     unsigned char *output = work->output;
     uint32_t position = IMPLODE_BLOCK_SIZE;
     uint32_t unit;
     for (;;) {
-        if (r.count < 8 + kMaxUnitBits)
-            Refill(r);
-        uint32_t distance = 0;
-        if (r.count >= 8 + kMaxUnitBits) {
-            unit = DecodeUnit<false>(r, work);
-            if (unit >= 256 && unit < IMPLODE_UNIT_END_OF_STREAM)
-                distance = DecodeDistance<false>(r, work, unit - 254);
+        uint32_t length, distance = 0;
+        if (r.position + 8 <= r.end) {
+            // The whole unit is in the register: its fields are read at
+            // their offsets and dropped together.
+            RefillWord(r);
+            uint64_t b = r.buffer;
+            if ((b & 1) == 0) {
+                // Literal: 8 plain bits, or a text code.
+                uint32_t next = (uint32_t)(b >> 1) & 0xFF;
+                uint32_t used;
+                if (Mode == 0) {
+                    output[position] = (unsigned char)next;
+                    used = 9;
+                } else {
+                    uint32_t e = work->text_table[next];
+                    if (e != 0) {
+                        output[position] = (unsigned char)e;
+                        used = 1 + (e >> 8);
+                    } else {
+                        uint32_t first = LongTextFirstBits(next);
+                        uint32_t s = LongTextLiteral(work, first, (uint32_t)(b >> (1 + first)));
+                        output[position] = (unsigned char)s;
+                        used = 1 + first + work->literal_code_bits[s];
+                    }
+                }
+                Consume(r, used);
+                position = FlushIfFull(work, position + 1);
+                continue;
+            }
+            // Copy: length code, extra bits, distance code, low bits. The
+            // length entry says where each field begins.
+            ImplodeLengthEntry le = work->length_table[(b >> 1) & 0xFF];
+            uint32_t value = le.base + ((uint32_t)(b >> le.extra_at) & le.extra_mask);
+            if (value == IMPLODE_UNIT_END_OF_STREAM - 256) {
+                Consume(r, le.distance_at);
+                unit = IMPLODE_UNIT_END_OF_STREAM;
+                break;
+            }
+            length = value + 2;
+            ImplodeDistanceEntry de = work->distance_table[(b >> le.distance_at) & 0xFF];
+            uint32_t low_at = le.distance_at + de.code_bits;
+            distance = ((uint32_t)de.symbol << le.low_bits) +
+                       ((uint32_t)(b >> low_at) & le.low_mask) + 1;
+            Consume(r, low_at + le.low_bits);
         } else {
-            unit = DecodeUnit<true>(r, work);
-            if (unit >= 256 && unit < IMPLODE_UNIT_END_OF_STREAM)
-                distance = DecodeDistance<true>(r, work, unit - 254);
-        }
-        if (unit < 256) {
-            output[position++] = (unsigned char)unit;
-        } else if (unit < IMPLODE_UNIT_END_OF_STREAM) {
+            // A copy of the reader goes by address, so that `r` itself
+            // can stay in registers.
+            BitReader checked = r;
+            unit = CheckedUnit<Mode>(checked, work, &distance);
+            r = checked;
+            if (unit < 256) {
+                output[position] = (unsigned char)unit;
+                position = FlushIfFull(work, position + 1);
+                continue;
+            }
+            if (unit >= IMPLODE_UNIT_END_OF_STREAM)
+                break;
             if (distance == 0) {
                 unit = IMPLODE_UNIT_INPUT_ENDED;
                 break;
             }
-            uint32_t length = unit - 254;
-            CopyMatch(output + position, distance, length);
-            position += length;
-        } else {
-            break;
+            length = unit - 254;
         }
-        if (position >= 2 * IMPLODE_BLOCK_SIZE) {
-            uint32_t size = IMPLODE_BLOCK_SIZE;
-            work->write((char *)output + IMPLODE_BLOCK_SIZE, &size, work->param);
-            // The block just written stays behind as the window.
-            memmove(output, output + IMPLODE_BLOCK_SIZE, position - IMPLODE_BLOCK_SIZE);
-            position -= IMPLODE_BLOCK_SIZE;
-        }
+        CopyMatch(output + position, distance, length);
+        position = FlushIfFull(work, position + length);
     }
     uint32_t size = position - IMPLODE_BLOCK_SIZE;
     work->write((char *)output + IMPLODE_BLOCK_SIZE, &size, work->param);
     work->output_position = position;
+    *reader = r;
     return unit;
 }
 
@@ -403,19 +474,12 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
     if (work->dictionary_bits < 4 || work->dictionary_bits > 6)
         return IMPLODE_BAD_DICTSIZE;
     work->dictionary_mask = 0xFFFFu >> (16 - work->dictionary_bits);
-    if (work->literal_mode == 1) {
-        memcpy(work->literal_code_bits, implode_literal_code_bits, 256);
+    if (work->literal_mode == 1)
         BuildTextTables(work);
-    } else if (work->literal_mode != 0) {
+    else if (work->literal_mode != 0)
         return IMPLODE_BAD_MODE;
-    }
-
-    memcpy(work->length_code_bits, implode_length_code_bits, 16);
-    BuildDecodeTable(work->length_table, 16, work->length_code_bits, implode_length_codes);
-    memcpy(work->length_extra_bits, implode_length_extra_bits, 16);
-    memcpy(work->length_base, implode_length_base, sizeof work->length_base);
-    memcpy(work->distance_code_bits, implode_distance_code_bits, 64);
-    BuildDecodeTable(work->distance_table, 64, work->distance_code_bits, implode_distance_codes);
+    BuildLengthTable(work); // after k is known: it holds the low distance bits
+    BuildDistanceTable(work);
 
     // A corrupt stream may copy from before its first byte; it reads zeros.
     memset(work->output, 0, sizeof work->output);
@@ -426,7 +490,7 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
     r.count = 8;
     r.position = 3;
     r.end = got;
-    uint32_t unit = RunMainLoop(work, r);
+    uint32_t unit = work->literal_mode == 0 ? RunMainLoop<0>(work, &r) : RunMainLoop<1>(work, &r);
 
     work->bit_buffer = r.buffer;
     work->bit_count = r.count;

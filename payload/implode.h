@@ -49,6 +49,26 @@ enum {
 // at the block's last byte, and slack for copies done 8 bytes at a time.
 #define IMPLODE_OUTPUT_AREA_SIZE (2u * IMPLODE_BLOCK_SIZE + 517u + 16u)
 
+// A copy unit's length code as the decoder looks it up, with where the
+// unit's later fields begin (counted from its flag bit) and how many low
+// distance bits follow the distance code. Copy length = base + extra + 2.
+struct ImplodeLengthEntry {
+    unsigned char code_bits;     // of the length code
+    unsigned char extra_bits;
+    unsigned char extra_at;      // 1 + code_bits
+    unsigned char distance_at;   // 1 + code_bits + extra_bits
+    uint16_t base;
+    uint16_t extra_mask;         // (1 << extra_bits) - 1
+    unsigned char low_bits;      // 2 for a copy of length 2, else k
+    unsigned char low_mask;      // (1 << low_bits) - 1
+};
+
+// A distance code as the decoder looks it up.
+struct ImplodeDistanceEntry {
+    unsigned char symbol;
+    unsigned char code_bits;
+};
+
 struct ImplodeWorkArea {
     uint32_t literal_mode;
     uint32_t output_position;
@@ -63,17 +83,14 @@ struct ImplodeWorkArea {
     ImplodeWriteFn write;
     unsigned char output[IMPLODE_OUTPUT_AREA_SIZE];
     unsigned char input[IMPLODE_READ_SIZE];
-    unsigned char distance_table[256];
-    unsigned char length_table[256];
-    unsigned char text_table[256];          // literal, or 255: longer code
-    unsigned char text_table_after4[256];
-    unsigned char text_table_after6[128];
+    // Each indexed by the next 8 bits of the stream.
+    ImplodeLengthEntry length_table[256];
+    ImplodeDistanceEntry distance_table[256];
+    uint16_t text_table[256];               // literal | code bits << 8, or 0: longer code
+    unsigned char text_table_after4[256];   // longer codes, by the bits after their first 4,
+    unsigned char text_table_after6[128];   // 6 or 8
     unsigned char text_table_after8[256];
-    unsigned char literal_code_bits[256];   // shortened by the text table build
-    unsigned char distance_code_bits[64];
-    unsigned char length_code_bits[16];
-    unsigned char length_extra_bits[16];
-    uint16_t length_base[16];
+    unsigned char literal_code_bits[256];   // of a longer code: the bits after its first 4, 6 or 8
 };
 
 // What the extraction allocates for one stream.

@@ -1,17 +1,26 @@
 #!/bin/bash
-# measure.sh [BUILD]   (run by hand, as root, after `make win32 B=BUILD`)
-# One run under the build's Wine: the time to install the sample payload and
-# a 50 MB payload with the real setup.exe (Install pressed to the finish
-# dialog), beside the time cp takes for the same uncompressed files; and
-# setup.exe's peak memory while it extracts a 50 MB file beside a 1 MB file.
-# Takes docs/screens/copy-dialog.png while the 50 MB payload is extracted.
+# measure.sh [BUILD]   (run by hand, as root, after `make build B=BUILD`)
+# One run under the build's Wine, for the sample payload, a 50 MB payload
+# and a 1 MB one: the time the real setup.exe takes from Install to its
+# finish dialog (for the large payloads nearly all of it the extraction),
+# beside `mcftool explode` of the same files natively and cp of the
+# uncompressed files; and setup.exe's peak memory. The i686 tree where this
+# machine executes 32-bit code, else its x86_64 twin under wine64. On the
+# i686 tree it also takes docs/screens/copy-dialog.png during a large run.
 set -eu
 src=$(cd "$(dirname "$0")/../.." && pwd)
 B=${1:-build}
 build=$src/$B
-win=$build/win32
+if "$src/scripts/can-run-i386"; then
+    arch=i686 tree=win32
+else
+    arch=x86_64 tree=win64
+fi
+win=$build/$tree
+mcftool=$build/host/tools/mcftool/mcftool
 work=/var/tmp/korvu-measure
 env_sh=$src/cmake/wine-env
+echo "measure.sh: $arch build ($B/$tree) under $("$env_sh" loader "$win")"
 "$env_sh" start "$win" >/dev/null
 prefix=$(cat "$win/wine/prefix-path")
 display=$(cat "$win/wine/display")
@@ -24,13 +33,20 @@ python3 "$src/samples/make-ledger.py" "$work/big/Ledger.kdb" 840000
 python3 "$src/samples/make-ledger.py" "$work/one/Ledger.kdb" 16800
 # For the picture: the sample files and two 30 MB ledgers, so that the bar
 # has moved and a file name shows when the screen is taken.
-cp "$work/sample"/* "$work/shot/"
-python3 "$src/samples/make-ledger.py" "$work/shot/Archive2025.kdb" 500000
-python3 "$src/samples/make-ledger.py" "$work/shot/Ledger.kdb" 500000
+pictures=no
+[ "$tree" = win32 ] && pictures=yes
+payloads="big one"
+if [ "$pictures" = yes ]; then
+    cp "$work/sample"/* "$work/shot/"
+    python3 "$src/samples/make-ledger.py" "$work/shot/Archive2025.kdb" 500000
+    python3 "$src/samples/make-ledger.py" "$work/shot/Ledger.kdb" 500000
+    payloads="big one shot"
+fi
 cp "$win/setup.exe" "$work/setup-sample.exe"
-for p in big one shot; do
-    make -s -C "$src" setup B="$B" PAYLOAD="$work/$p" >/dev/null
-    cp "$build/custom/setup.exe" "$work/setup-$p.exe"
+# A setup.exe per payload, built as `make setup` builds one: this tree's
+# setup.exe with the payload written in by mcftool build.
+for p in $payloads; do
+    "$mcftool" build -f --stub "$win/setup.exe" "$work/setup-$p.exe" "$work/$p" >/dev/null
 done
 
 as_user() { "$env_sh" run "$win" "$@"; }
@@ -75,13 +91,53 @@ cp_seconds() {
     echo "cp_seconds $(echo "$end - $start" | bc)"
 }
 
-mkdir -p "$src/docs/screens"
+# mcftool explode, natively, of the same files imploded as pack implodes
+# them (binary, 4 KB window): the decoder's time with file reads and
+# writes, and the largest peak memory of one explode.
+explode_seconds() {
+    local total=0 peak=0 f start end kb
+    for f in "$work/$1"/*; do
+        "$mcftool" implode "$f" "$work/stream.imp" >/dev/null
+        start=$(date +%s.%N)
+        /usr/bin/time -f %M -o "$work/explode.kb" "$mcftool" explode "$work/stream.imp" "$work/exploded"
+        end=$(date +%s.%N)
+        cmp -s "$f" "$work/exploded" || echo "explode_output_matches NO ($f)"
+        total=$(echo "$total + $end - $start" | bc)
+        kb=$(cat "$work/explode.kb")
+        [ "$kb" -gt "$peak" ] && peak=$kb
+    done
+    rm -f "$work/stream.imp" "$work/exploded" "$work/explode.kb"
+    printf 'explode_seconds %.3f\n' "$total"
+    echo "explode_peak_rss_kb $peak"
+}
+
+# Every figure of one payload as "payload name value" lines, for the summary.
+record() { while read -r name value _; do echo "$1 $name $value" >> "$work/figures"; echo "$name $value"; done; }
+
+[ "$pictures" = yes ] && mkdir -p "$src/docs/screens"
+: > "$work/figures"
 for p in sample big one; do
     echo "== payload $p: $(du -sk "$work/$p" | cut -f1) KB uncompressed," \
          "setup-$p.exe $(($(stat -c %s "$work/setup-$p.exe") / 1024)) KB"
-    install_with "$p" "$p"
-    cp_seconds "$p"
+    install_with "$p" "$p" | record "$p"
+    explode_seconds "$p" | record "$p"
+    cp_seconds "$p" | record "$p"
 done
-echo "== picture run (sample files and two 30 MB ledgers)"
-install_with shot shot Ledger.kdb | grep install_seconds
+if [ "$pictures" = yes ]; then
+    echo "== picture run (sample files and two 30 MB ledgers)"
+    install_with shot shot Ledger.kdb | grep install_seconds
+fi
 as_user rm -rf "$prefix/drive_c/Korvu"
+fig() { awk -v p="$1" -v n="$2" '$1 == p && $2 == n { print $3 }' "$work/figures"; }
+echo "== summary ($arch setup.exe under Wine; mcftool and cp native)"
+big_mb=$(echo "scale=1; $(stat -c %s "$work/big/Ledger.kdb") / 1000000" | bc)
+ratio() { echo "scale=3; $1 / $2" | bc; }
+printf '50 MB payload (%s MB): setup.exe %.3f s, mcftool explode %.3f s, cp %.3f s; setup / explode %.2f, setup / cp %.2f\n' \
+    "$big_mb" "$(fig big install_seconds)" "$(fig big explode_seconds)" "$(fig big cp_seconds)" \
+    "$(ratio "$(fig big install_seconds)" "$(fig big explode_seconds)")" \
+    "$(ratio "$(fig big install_seconds)" "$(fig big cp_seconds)")"
+for p in big one; do
+    echo "peak memory, $p payload: setup.exe working set $(fig $p peak_working_set_kb) KB," \
+         "private $(fig $p peak_private_kb) KB (before Install $(fig $p private_before_install_kb) KB);" \
+         "mcftool explode $(fig $p explode_peak_rss_kb) KB"
+done

@@ -6,7 +6,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -459,6 +464,60 @@ TEST_F(Build, AnExistingOutputNeedsForceAndAFolderIsNeverReplaced)
     r = Run("build --stub stub.exe missing-dir/setup.exe app");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(system(("ls -A '" + dir_ + "' | grep -q mcftool-").c_str()) != 0, true);
+}
+
+// Whether a temporary output file stands in the test's folder.
+bool HasTemporary(const std::string &dir)
+{
+    DIR *d = opendir(dir.c_str());
+    bool found = false;
+    while (struct dirent *e = d ? readdir(d) : nullptr)
+        found = found || strncmp(e->d_name, ".mcftool-", 9) == 0;
+    if (d)
+        closedir(d);
+    return found;
+}
+
+TEST_F(Build, AnInterruptedBuildLeavesTheEarlierOutputAndNoTemporaryFile)
+{
+    Folder("big");
+    Bytes noise(24u << 20);
+    uint32_t x = 12345;
+    for (unsigned char &b : noise)
+        b = (unsigned char)((x = x * 1103515245u + 12345u) >> 24);
+    Write("big/noise.bin", noise);
+    Write("setup.exe", Str("the earlier installer"));
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            if (chdir(dir_.c_str()) != 0)
+                _exit(99);
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl(MCFTOOL_PATH, "mcftool", "build", "-f", "--stub", "stub.exe", "setup.exe", "big",
+                  (char *)nullptr);
+            _exit(98);
+        }
+        // Interrupted while it encodes, with its temporary file open.
+        bool seen = false;
+        for (int i = 0; i < 2000 && !seen; i++) {
+            seen = HasTemporary(dir_);
+            if (!seen) {
+                struct timespec ms = {0, 5000000};
+                nanosleep(&ms, nullptr);
+            }
+        }
+        EXPECT_TRUE(seen) << "no temporary file appeared";
+        kill(pid, sig);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_FALSE(HasTemporary(dir_));
+        EXPECT_EQ(Read("setup.exe"), Str("the earlier installer"));
+    }
 }
 
 TEST_F(Build, TheWrittenImageKeepsTheStubsResourcesAndIsReproducible)

@@ -297,6 +297,49 @@ TEST(ImplodeDecode, EveryLengthAndDistanceInEveryHeader)
     }
 }
 
+// ---------------------------------------------------------------- whole units and block edges
+
+// While the current block has 8 bytes left, units are taken whole from the
+// register; near its end they go drop by drop and may read the next block.
+// Reads of every size from 5 to 40 bytes put the edge at every bit of every
+// kind of unit (long text codes, longest copies, the end unit), and slack
+// after the stream lets the end unit be taken whole as well: the result,
+// the blocks, the number of reads and the unused input must not change.
+TEST(ImplodeDecode, WholeUnitsAndDropByDropAgreeAtEveryBlockEdge)
+{
+    Bytes text = Text("<p>Korvu ark 7.2: {Ledger} & [Accounts] \x01\x80\xFF\x7F ~~ QZXJ!</p>\r\n");
+    for (int i = 0; i < 5; i++)
+        text.insert(text.end(), text.begin() + i * 7, text.begin() + i * 7 + 50);
+    Bytes binary = Pattern(1200, 3);
+    for (size_t i = 600; i < binary.size(); i++)
+        binary[i] = i % 5 ? binary[i - 1 - (i * 7) % 590] : binary[i];
+    binary.insert(binary.end(), 700, 'z'); // a run: copies at distance 1
+    for (int mode = 0; mode <= 1; mode++) {
+        for (int k = 4; k <= 6; k++) {
+            const Bytes &data = mode ? text : binary;
+            const Bytes stream = ImplodeOptimal(data.data(), data.size(), ImplodeHeader{mode, k});
+            for (size_t slack : {size_t(0), size_t(3), size_t(9), size_t(17)}) {
+                Bytes padded = stream;
+                padded.insert(padded.end(), slack, 0x5A);
+                for (size_t chunk = 5; chunk <= 40; chunk++) {
+                    for (size_t first : {chunk, size_t(2048)}) {
+                        DecodeRun run = Decode(padded, chunk, first);
+                        ReferenceDecoder::Outcome ref =
+                            ReferenceDecoder::Run(padded.data(), padded.size(), first, chunk);
+                        SCOPED_TRACE(testing::Message() << "header " << mode << " " << k << " slack "
+                                                        << slack << " reads " << first << "/" << chunk);
+                        ASSERT_EQ(run.result, (uint32_t)IMPLODE_OK);
+                        ASSERT_TRUE(run.out == data);
+                        ASSERT_EQ(run.write_sizes, ref.writes);
+                        ASSERT_EQ(run.read_sizes.size(), ref.reads);
+                        ASSERT_EQ(run.consumed - run.unused, stream.size());
+                    }
+                }
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------- damaged streams
 
 TEST(ImplodeDecode, AgreesWithTheReferenceDecoderOnDamagedStreams)

@@ -27,8 +27,13 @@ void OnSignal(int sig)
     for (int i = 0; i < kSlots; i++)
         if (g_live[i])
             unlink(g_paths[i]);
-    // Die of the signal, so that the caller sees how the run ended.
+    // Die of the signal, so that the caller sees how the run ended; it is
+    // blocked while its handler runs.
     signal(sig, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
     raise(sig);
     _exit(128 + sig);
 }
