@@ -3,6 +3,8 @@
 // copy of the stub as its CMPFILE resource 121; the result is checked as
 // verify checks it before it is renamed into place.
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -50,31 +52,31 @@ int CmdBuild(int argc, char **argv)
     SafeOutputFile out;
     if (!out.Open(out_path, opt.force, &why))
         return Fail(why);
-    Bytes container;
+    // The container goes to memory or a temporary file as it is encoded,
+    // then into the written file behind the rebuilt resource tree: memory
+    // stays bounded whatever the payload's size.
+    SpillBuffer container;
     if (!WriteContainer(files, opt.best,
                         [&](const unsigned char *data, size_t size) {
-                            container.insert(container.end(), data, data + size);
-                            return true;
+                            return container.Append(data, size);
                         },
                         &why))
         return Fail(why);
-    PeResourceWrite written;
-    if (!PeWriteResource(stub, kPayloadType, kPayloadId, container, &written, &why))
-        return Fail(opt.stub + ": " + why);
-    for (const std::string &note : written.notes)
+    std::vector<std::string> notes;
+    std::string copy_problem;
+    if (!PeWriteResourceStreamed(
+            stub, kPayloadType, kPayloadId, container.size(),
+            [&](const ByteSinkFn &sink) { return container.CopyTo(sink, &copy_problem); },
+            out.file(), &notes, &why))
+        return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
+    for (const std::string &note : notes)
         fprintf(stderr, "mcftool: %s: note: %s\n", opt.stub.c_str(), note.c_str());
-
+    if (fflush(out.file()) != 0)
+        return Fail(CannotWrite(out_path));
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
-    const unsigned char *found;
-    uint32_t found_size;
-    if (!LocateContainer(written.image, &found, &found_size, &why))
-        return Fail(out_path + ": not written: " + why);
-    McfReader reader;
-    if (McfOpen(&reader, found, found_size) != MCF_RECORD)
-        return Fail(out_path + ": not written: no MCFX magic in the written resource");
     unsigned count;
-    int status = VerifyContainer(out_path.c_str(), reader, cp, &count);
+    int status = VerifyContainerFile(out.temp_path().c_str(), cp, &count);
     if (status != -1) {
         fprintf(stderr, "mcftool: %s: not written\n", out_path.c_str());
         return status;
@@ -82,10 +84,12 @@ int CmdBuild(int argc, char **argv)
     if (count != files.size())
         return Fail(out_path + ": not written: the written resource holds " +
                     std::to_string(count) + " files, not " + std::to_string(files.size()));
-
-    if (!out.Write(written.image.data(), written.image.size(), &why) || !out.Commit(&why))
+    struct stat st;
+    uint64_t image_size = fstat(fileno(out.file()), &st) == 0 ? (uint64_t)st.st_size : 0;
+    if (!out.Commit(&why))
         return Fail(why);
-    printf("%s: %zu file%s, payload %zu bytes, %zu bytes in all\n", out_path.c_str(),
-           files.size(), files.size() == 1 ? "" : "s", container.size(), written.image.size());
+    printf("%s: %zu file%s, payload %.0f bytes, %.0f bytes in all\n", out_path.c_str(),
+           files.size(), files.size() == 1 ? "" : "s", (double)container.size(),
+           (double)image_size);
     return 0;
 }

@@ -1,31 +1,131 @@
-// mcftool explode: decodes one raw implode stream.
+// mcftool explode: decodes one raw implode stream, streamed: read once in
+// the decoder's blocks, written as decoded, no CRC (a raw stream has none).
 #include <errno.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <string>
-#include <vector>
 
 #include "commands.h"
-#include "container.h"
 #include "implode.h"
+#include "mcfstream.h"
+#include "safeout.h"
+
+namespace {
+
+struct Explode {
+    Progress *progress;
+    FILE *in;
+    FILE *out;
+    uint64_t read;
+    uint64_t written;
+    bool too_large;
+    bool write_failed;
+    int write_errno;
+};
+
+const uint64_t kMaxStream = 0xFFFFFFFFu;
+
+uint32_t ReadIn(char *buffer, uint32_t *size, void *param)
+{
+    Explode *e = (Explode *)param;
+    size_t got = fread(buffer, 1, *size, e->in);
+    e->read += got;
+    e->progress->Update(e->read);
+    if (e->read > kMaxStream) {
+        e->too_large = true;
+        return 0;
+    }
+    return (uint32_t)got;
+}
+
+void WriteOut(char *buffer, uint32_t *size, void *param)
+{
+    Explode *e = (Explode *)param;
+    e->written += *size;
+    if (*size == 0 || e->write_failed)
+        return;
+    if (fwrite(buffer, 1, *size, e->out) != *size) {
+        e->write_failed = true;
+        e->write_errno = errno;
+    }
+}
+
+} // namespace
 
 int CmdExplode(int argc, char **argv)
 {
-    if (argc != 2)
+    Options opt;
+    int i = ParseOptions(argc, argv, OPT_FORCE, &opt);
+    if (i < 0 || argc - i != 2)
         return Usage();
-    Bytes stream;
-    if (!ReadWholeFile(argv[0], &stream))
-        return Fail(CannotRead(argv[0]));
-    DecodedStream d = DecodeStream(stream.data(), stream.size());
-    if (!WriteWholeFile(argv[1], d.out.data(), d.out.size()))
-        return Fail(CannotWrite(argv[1]));
-    if (d.result != IMPLODE_OK) {
-        Fail(std::string(argv[0]) + ": " + ImplodeResultName(d.result));
-        return 10 + (int)d.result;
+    std::string in_path = argv[i], out_path = argv[i + 1];
+    std::string in_name = in_path == "-" ? "standard input" : in_path;
+    std::string why;
+    FILE *in = stdin;
+    if (in_path != "-") {
+        uint64_t size;
+        if (RegularFileSize(in_path, &size, &why) && size > kMaxStream)
+            return Fail(in_name + ": larger than 4 GB, more than the format's sizes can hold");
+        in = fopen(in_path.c_str(), "rb");
+        if (!in)
+            return Fail(CannotRead(in_path));
+        setvbuf(in, nullptr, _IOFBF, 1 << 16);
     }
-    if (!d.used_all || StreamHasSlack(stream.data(), stream.size()))
-        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream\n", argv[0]);
+    struct Closer {
+        FILE *f;
+        ~Closer()
+        {
+            if (f != stdin)
+                fclose(f);
+        }
+    } closer = {in};
+
+    SafeOutputFile out;
+    FILE *sink = stdout;
+    if (out_path != "-") {
+        if (!out.Open(out_path, opt.force, &why))
+            return Fail(why);
+        sink = out.file();
+        setvbuf(sink, nullptr, _IOFBF, 1 << 16);
+    }
+    static ImplodeWorkArea work;
+    uint64_t in_size = 0;
+    std::string ignored;
+    bool sized = in_path != "-" && RegularFileSize(in_path, &in_size, &ignored);
+    Progress progress(in_size, 1);
+    if (sized)
+        progress.StartFile(in_name, in_size);
+    Explode e = {&progress, in, sink, 0, 0, false, false, 0};
+    uint32_t result = ExpandImplodeStream(ReadIn, WriteOut, &work, &e);
+    progress.Clear();
+    if (ferror(in))
+        return Fail(CannotRead(in_name));
+    if (e.too_large)
+        return Fail(in_name + ": larger than 4 GB, more than the format's sizes can hold");
+    if (result != IMPLODE_OK) {
+        // OUT is left as it was; on standard output the part decoded is out.
+        Fail(in_name + ": " + ImplodeResultName(result) + (out_path == "-" ? "" : " (not written)"));
+        return 10 + (int)result;
+    }
+    if (e.write_failed) {
+        errno = e.write_errno;
+        return Fail(CannotWrite(out_path == "-" ? "standard output" : out_path));
+    }
+    // Bytes behind the end unit: what the decoder did not use of its last
+    // read, and whatever it never read. An empty input's stream has its one
+    // byte of padding for the decoder's sake.
+    char more;
+    uint64_t unused = ImplodeUnusedInput(&work) + fread(&more, 1, 1, in);
+    if (unused > 0 && !(e.read == 5 && unused == 1 && e.written == 0))
+        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream\n",
+                in_name.c_str());
+    if (out_path == "-") {
+        if (fflush(stdout) != 0 || ferror(stdout))
+            return Fail(CannotWrite("standard output"));
+        return 0;
+    }
+    if (!out.Commit(&why))
+        return Fail(why);
     return 0;
 }

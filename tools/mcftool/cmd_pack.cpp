@@ -1,5 +1,6 @@
-// mcftool pack: a payload container of files, each stream parsed optimally.
-#include <errno.h>
+// mcftool pack: a payload container of files, each stream parsed optimally
+// and streamed: each file read once, the container written to a temporary
+// file beside OUT and renamed over it only when complete.
 #include <stdio.h>
 
 #include <string>
@@ -7,11 +8,12 @@
 
 #include "commands.h"
 #include "packer.h"
+#include "safeout.h"
 
 int CmdPack(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_BEST | OPT_CODEPAGE, &opt);
+    int i = ParseOptions(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &opt);
     if (i < 0 || argc - i < 1)
         return Usage();
     std::string out_path = argv[i++];
@@ -19,26 +21,26 @@ int CmdPack(int argc, char **argv)
     std::string why;
     if (!cp.Open(opt.codepage, &why))
         return Fail(why);
-
-    // Every name is checked before anything is read or written.
+    // Everything that can be refused is refused before anything is read or
+    // written.
+    std::string problem = OutputTargetProblem(out_path, opt.force);
+    if (!problem.empty())
+        return Fail(problem);
     std::vector<InputFile> files;
     if (!GatherInputs(std::vector<std::string>(argv + i, argv + argc), cp, &files))
         return kExitFailure;
-
-    Bytes container;
+    SafeOutputFile out;
+    if (!out.Open(out_path, opt.force, &why))
+        return Fail(why);
+    std::string write_problem;
     bool ok = WriteContainer(files, opt.best,
                              [&](const unsigned char *data, size_t size) {
-                                 container.insert(container.end(), data, data + size);
-                                 return true;
+                                 return out.Write(data, size, &write_problem);
                              },
                              &why);
     if (!ok)
+        return Fail(write_problem.empty() ? why : write_problem);
+    if (!out.Commit(&why))
         return Fail(why);
-    if (!WriteWholeFile(out_path, container.data(), container.size())) {
-        int saved = errno;
-        remove(out_path.c_str());
-        errno = saved;
-        return Fail(CannotWrite(out_path));
-    }
     return 0;
 }

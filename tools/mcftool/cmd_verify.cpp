@@ -1,16 +1,9 @@
-// mcftool verify: decodes and checks every record.
-#include <errno.h>
+// mcftool verify: decodes and checks every record, streamed.
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 #include <string>
-#include <vector>
 
 #include "commands.h"
-#include "container.h"
-#include "implode.h"
-
 #include "records.h"
 
 int CmdVerify(int argc, char **argv)
@@ -24,11 +17,8 @@ int CmdVerify(int argc, char **argv)
     std::string why;
     if (!cp.Open(opt.codepage, &why))
         return Fail(why);
-    Opened o;
-    if (!OpenContainer(in, &o, &why))
-        return Fail(why);
     unsigned files;
-    int status = VerifyContainer(in, o.reader, cp, &files);
+    int status = VerifyContainerFile(in, cp, &files);
     if (status != -1)
         return status;
     printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");

@@ -1,6 +1,9 @@
 // The commands of mcftool and what they share: the usage text, exit
 // statuses, messages and the progress display. main.cpp dispatches to them.
 #pragma once
+#include <stdint.h>
+
+#include <functional>
 #include <string>
 
 #include "encoder.h"
@@ -45,5 +48,40 @@ struct Options {
 // usage error).
 int ParseOptions(int argc, char **argv, unsigned allowed, Options *options);
 
-// One implode stream of data with progress on a terminal for large inputs.
-Bytes Encode(const Bytes &data, ImplodeHeader header, const std::string &label);
+extern const char kVersion[];
+
+// Progress on standard error when it is a terminal, for runs that take more
+// than about a second: the current file's share and, over several files,
+// the whole run's. Nothing is shown otherwise.
+class Progress {
+public:
+    // total_bytes: of every file the run reads; files: how many.
+    Progress(uint64_t total_bytes, unsigned files);
+    ~Progress();
+    // A new file: its label (name and, with --best, the pass) and size.
+    void StartFile(const std::string &label, uint64_t size);
+    // Bytes of the current file read so far.
+    void Update(uint64_t done);
+    // Clears the line (before a message or at the end).
+    void Clear();
+
+private:
+    bool enabled_;
+    double start_;
+    uint64_t total_, before_, size_, done_;
+    unsigned files_, index_;
+    std::string label_;
+    int shown_; // last permille shown, -1 none
+    size_t width_;
+};
+
+// Reads a whole file or standard input ("-") in pieces, handing each to
+// `piece`; false with *why (not naming the file) on a read error or when
+// it grows past `limit` bytes. A path that is neither "-" nor a regular
+// file is refused before any read (as gzip does), so that a device such as
+// /dev/zero fails at once.
+bool ReadPieces(const std::string &path, uint64_t limit,
+                const std::function<void(const unsigned char *, size_t)> &piece,
+                std::string *why, uint64_t *size = nullptr);
+// Size of a regular file, or refuses with *why what is not one.
+bool RegularFileSize(const std::string &path, uint64_t *size, std::string *why);

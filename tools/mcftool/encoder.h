@@ -2,9 +2,21 @@
 // smallest stream for a given header is found exactly: a shortest-path pass
 // over the input positions where, for each copy length, the nearest distance
 // that reaches it is the cheapest.
+//
+// The encoder streams: input goes in in pieces, and the stream comes out as
+// the parse settles. Every path the parse still considers runs through the
+// last 518 positions, and their back-links soon join in one position; all
+// before it is final and is written out. Memory is a fixed window of
+// positions (`span`), whatever the input's size. Should the back-links not
+// join within the span, the parse keeps only the paths through the current
+// cheapest position's back-link at half the span (a "cut"): the stream is
+// then the optimum among the parses through that position, no longer
+// necessarily the optimum overall. Cuts() counts them; none has been seen
+// on real files with the default span.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <memory>
 #include <vector>
 
 enum ImplodeLiteralMode { IMPLODE_BINARY = 0, IMPLODE_TEXT = 1 };
@@ -17,6 +29,45 @@ struct ImplodeHeader {
 // What the setup program's payloads use: binary literals, 4,096-byte window.
 const ImplodeHeader kDefaultHeader = {IMPLODE_BINARY, 6};
 
+// Positions the parse holds at most by default: 12 bytes each.
+const uint32_t kImplodeDefaultSpan = 1u << 18;
+// The largest input one stream takes (positions are 32-bit).
+const uint64_t kImplodeMaxInput = 0xFFFFFFF0u;
+
+struct ImplodeEncoderState;
+
+class ImplodeEncoder {
+public:
+    // span: positions held, at least 2,048 (smaller values are raised).
+    explicit ImplodeEncoder(ImplodeHeader header, uint32_t span = kImplodeDefaultSpan);
+    ~ImplodeEncoder();
+    ImplodeEncoder(const ImplodeEncoder &) = delete;
+    ImplodeEncoder &operator=(const ImplodeEncoder &) = delete;
+
+    // Feeds the next input bytes. False, taking nothing, when the input
+    // would grow past kImplodeMaxInput.
+    bool Write(const unsigned char *data, size_t size);
+    // Ends the input: the rest of the parse, the end unit, the padding. An
+    // empty input gets one more zero byte, since the decoder refuses a
+    // stream of four bytes or fewer.
+    void Finish();
+    // Appends the stream's bytes that are final so far to *out (the two
+    // header bytes come first) and forgets them.
+    void Take(std::vector<unsigned char> *out);
+
+    uint64_t InputSize() const;
+    // Bits of the units written (header bytes not counted); after Finish the
+    // whole stream's, end unit included.
+    uint64_t Bits() const;
+    uint64_t Cuts() const;
+    // The largest distance between the parse's position and the join of its
+    // back-links seen so far (how much of the span was needed).
+    uint32_t LongestLag() const;
+
+private:
+    std::unique_ptr<ImplodeEncoderState> s_;
+};
+
 // Called now and then while a large input is parsed.
 typedef void (*ImplodeProgressFn)(size_t done, size_t total, void *param);
 
@@ -27,7 +78,8 @@ std::vector<unsigned char> ImplodeOptimal(const unsigned char *data, size_t size
                                           void *param = nullptr);
 
 // Bits of the smallest stream's units (the two header bytes not counted),
-// end-of-stream unit included; its byte size is 2 + ceil(bits / 8).
+// end-of-stream unit included; its byte size is 2 + ceil(bits / 8), or 5
+// for an empty input.
 uint64_t ImplodeOptimalBits(const unsigned char *data, size_t size, ImplodeHeader header);
 
 // ---- building blocks, also used by tests to write streams by hand
@@ -38,11 +90,14 @@ public:
     void Literal(unsigned char byte);
     // length 2..518; distance 1..256 for length 2, else 1..64 << k.
     void Copy(uint32_t length, uint32_t distance);
-    // Appends the end-of-stream unit and pads the last byte with zeros.
+    // Appends the end-of-stream unit, pads the last byte with zeros and
+    // returns the bytes not yet taken (all of them if Take was never called).
     std::vector<unsigned char> Finish();
     // Raw bits, least significant first (for hand-made malformed streams).
     void Bits(uint32_t value, uint32_t count);
     uint64_t BitCount() const { return bits_; }
+    // Appends the whole bytes written so far to *out and forgets them.
+    void Take(std::vector<unsigned char> *out);
 
 private:
     ImplodeHeader header_;

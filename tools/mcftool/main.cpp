@@ -35,6 +35,10 @@ int main(int argc, char **argv)
         fputs(kUsage, stdout);
         return 0;
     }
+    if (cmd == "--version" || cmd == "-V") {
+        fputs(kVersion, stdout);
+        return 0;
+    }
     int n = argc - 2;
     char **args = argv + 2;
     for (int i = 0; i < n; i++)

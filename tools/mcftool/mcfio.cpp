@@ -6,6 +6,7 @@
 #include "container.h"
 #include "crc32.h"
 #include "implode.h"
+#include "mcfstream.h"
 #include "peres.h"
 
 bool ReadWholeFile(const std::string &path, Bytes *data)
@@ -135,6 +136,8 @@ bool LocateContainer(const Bytes &file, const unsigned char **data, uint32_t *si
         *why = "neither a container (no MCFX magic) nor a PE file";
         return false;
     }
+    if (!PeSectionsFit(file.data(), file.size(), file.size(), why))
+        return false;
     size_t offset;
     uint32_t length;
     if (!PeFindResource(file.data(), file.size(), "CMPFILE", 121, &offset, &length)) {

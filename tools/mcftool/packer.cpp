@@ -9,9 +9,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "commands.h"
 #include "container.h"
+#include "crc32.h"
 
 namespace {
 
@@ -115,6 +117,49 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
     return ok;
 }
 
+SpillBuffer::~SpillBuffer()
+{
+    if (file_)
+        fclose(file_);
+}
+
+bool SpillBuffer::Append(const unsigned char *data, size_t size)
+{
+    size_ += size;
+    if (!file_ && memory_.size() + size <= kMemoryLimit) {
+        memory_.insert(memory_.end(), data, data + size);
+        return true;
+    }
+    if (!file_) {
+        file_ = tmpfile();
+        if (!file_ || (!memory_.empty() &&
+                       fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size()))
+            return false;
+        Bytes().swap(memory_);
+    }
+    return fwrite(data, 1, size, file_) == size;
+}
+
+static bool SpillFailed(std::string *why, const char *what)
+{
+    *why = std::string("cannot ") + what + ": " + strerror(errno);
+    return false;
+}
+
+bool SpillBuffer::CopyTo(const ByteSink &sink, std::string *why)
+{
+    if (!file_)
+        return sink(memory_.data(), memory_.size()) || SpillFailed(why, "write the container");
+    if (fflush(file_) != 0 || fseek(file_, 0, SEEK_SET) != 0)
+        return SpillFailed(why, "read back a temporary file");
+    unsigned char buffer[1 << 16];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file_)) > 0)
+        if (!sink(buffer, n))
+            return SpillFailed(why, "write the container");
+    return !ferror(file_) || SpillFailed(why, "read back a temporary file");
+}
+
 bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSink &sink,
                     std::string *why)
 {
@@ -127,40 +172,92 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
         *why = std::string("cannot write the container: ") + strerror(errno);
         return false;
     }
+    uint64_t total = 0;
+    for (const InputFile &f : files)
+        total += f.size;
+    Progress progress(total, (unsigned)files.size());
+    // --best tries every header at once, so that each file is read once.
+    const ImplodeHeader all[] = {kDefaultHeader,    {IMPLODE_BINARY, 4}, {IMPLODE_BINARY, 5},
+                                 {IMPLODE_TEXT, 4}, {IMPLODE_TEXT, 5},   {IMPLODE_TEXT, 6}};
+    const size_t tries = best ? 6 : 1;
     for (const InputFile &f : files) {
-        Bytes data;
-        if (!ReadWholeFile(f.path, &data)) {
-            *why = CannotRead(f.path);
+        std::vector<std::unique_ptr<ImplodeEncoder>> encoders;
+        std::vector<std::unique_ptr<SpillBuffer>> streams;
+        for (size_t h = 0; h < tries; h++) {
+            encoders.emplace_back(new ImplodeEncoder(all[h]));
+            streams.emplace_back(new SpillBuffer);
+        }
+        progress.StartFile(best ? f.name + " (--best: all 6 headers in one pass)" : f.name,
+                           f.size);
+        uint32_t crc = 0xFFFFFFFFu;
+        uint64_t size = 0;
+        bool spill_failed = false;
+        Bytes out;
+        auto take = [&]() {
+            for (size_t h = 0; h < tries; h++) {
+                out.clear();
+                encoders[h]->Take(&out);
+                if (!out.empty() && !streams[h]->Append(out.data(), out.size()))
+                    spill_failed = true;
+            }
+        };
+        bool ok = ReadPieces(f.path, kImplodeMaxInput,
+                             [&](const unsigned char *data, size_t n) {
+                                 uint32_t len = (uint32_t)n;
+                                 crc = UpdateCrc32((const char *)data, &len, &crc);
+                                 size += n;
+                                 for (auto &e : encoders)
+                                     e->Write(data, n);
+                                 take();
+                                 progress.Update(size);
+                             },
+                             why);
+        if (!ok) {
+            progress.Clear();
+            *why = f.path + ": " + *why;
             return false;
         }
-        if (data.size() != f.size) {
+        if (size != f.size) {
+            progress.Clear();
             *why = f.path + ": changed while being packed";
             return false;
         }
-        Bytes stream;
-        if (!data.empty()) {
-            stream = Encode(data, kDefaultHeader, f.path);
-            if (best) {
-                const ImplodeHeader others[] = {{IMPLODE_BINARY, 4}, {IMPLODE_BINARY, 5},
-                                                {IMPLODE_TEXT, 4},   {IMPLODE_TEXT, 5},
-                                                {IMPLODE_TEXT, 6}};
-                for (const ImplodeHeader &h : others) {
-                    Bytes s = Encode(data, h, f.path);
-                    if (s.size() < stream.size())
-                        stream.swap(s);
-                }
-            }
+        size_t pick = 0;
+        if (size > 0) {
+            for (auto &e : encoders)
+                e->Finish();
+            take();
+            for (size_t h = 1; h < tries; h++)
+                if (streams[h]->size() < streams[pick]->size())
+                    pick = h;
         }
-        if (written + MCF_HEADER_SIZE + stream.size() > 0xFFFFFFFFu) {
+        if (spill_failed) {
+            progress.Clear();
+            *why = std::string("cannot write a temporary file: ") + strerror(errno);
+            return false;
+        }
+        // An empty file is stored as an empty record, as the installer expects.
+        uint64_t length = size > 0 ? streams[pick]->size() : 0;
+        if (written + MCF_HEADER_SIZE + length > 0xFFFFFFFFu) {
+            progress.Clear();
             *why = "the container would be larger than 4 GB";
             return false;
         }
         Bytes record;
-        AppendRecord(&record, f.ansi_name, Crc32Of(data.data(), data.size()), stream);
+        AppendRecord(&record, f.ansi_name, size > 0 ? ~crc : 0, Bytes());
+        uint32_t len32 = (uint32_t)length;
+        for (int b = 0; b < 4; b++)
+            record[b] = (unsigned char)(len32 >> (8 * b));
         if (!put(record.data(), record.size())) {
+            progress.Clear();
             *why = std::string("cannot write the container: ") + strerror(errno);
             return false;
         }
+        if (length > 0 && !streams[pick]->CopyTo(put, why)) {
+            progress.Clear();
+            return false;
+        }
     }
+    progress.Clear();
     return true;
 }

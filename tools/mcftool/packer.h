@@ -3,6 +3,7 @@
 // and build share all of it.
 #pragma once
 #include <stdint.h>
+#include <stdio.h>
 
 #include <functional>
 #include <string>
@@ -36,3 +37,24 @@ typedef std::function<bool(const unsigned char *data, size_t size)> ByteSink;
 // gathered, the container would pass 4 GB, or the sink fails.
 bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSink &sink,
                     std::string *why);
+
+// Bytes whose length must be known before they are copied out (a stream
+// before its record header, a container before its PE file): held in memory
+// up to 2 MiB, then in an unnamed temporary file.
+class SpillBuffer {
+public:
+    SpillBuffer() {}
+    ~SpillBuffer();
+    SpillBuffer(const SpillBuffer &) = delete;
+    SpillBuffer &operator=(const SpillBuffer &) = delete;
+    bool Append(const unsigned char *data, size_t size);
+    uint64_t size() const { return size_; }
+    // Hands everything to sink, in order; false with *why.
+    bool CopyTo(const ByteSink &sink, std::string *why);
+
+private:
+    static const size_t kMemoryLimit = 2u << 20;
+    Bytes memory_;
+    FILE *file_ = nullptr;
+    uint64_t size_ = 0;
+};

@@ -5,6 +5,8 @@
 // the data of every leaf (8-byte aligned), the written resource's data last.
 #include "peres_write.h"
 
+#include <errno.h>
+
 #include <string.h>
 
 #include <memory>
@@ -279,6 +281,16 @@ Entry *FindOrAdd(Node *node, const std::u16string *name, uint32_t id, bool *adde
 struct TreeWriter {
     Bytes out;
     uint32_t rva; // of the section start
+    // A payload too large to hold: the one replaced leaf's data is left out
+    // of `out` (which then ends where it begins) and only its size laid out.
+    bool hole = false;
+    uint64_t hole_size = 0;
+    uint64_t size = 0; // of the whole tree, hole included
+
+    uint64_t LeafSize(const Entry *e) const
+    {
+        return hole && e->replaced ? hole_size : e->data.size();
+    }
 
     // The sizes of the parts, to place each one.
     struct Plan {
@@ -326,11 +338,22 @@ struct TreeWriter {
                 if (p.leaves[i]->replaced == (last == 1)) {
                     at = AlignUp(at, 8);
                     data_at[i] = at;
-                    at += p.leaves[i]->data.size();
+                    at += LeafSize(p.leaves[i]);
                 }
         if (at + rva > 0xFFFFFFFFu) {
             *why = "the resources would pass 4 GB";
             return false;
+        }
+        size = at;
+        if (hole) {
+            size_t replaced = 0;
+            for (const Entry *e : p.leaves)
+                replaced += e->replaced;
+            if (replaced != 1) {
+                *why = "the payload resource is there in more than one language";
+                return false;
+            }
+            at -= hole_size; // the replaced leaf is laid out last
         }
         out.assign((size_t)at, 0);
 
@@ -370,10 +393,10 @@ struct TreeWriter {
                     next_leaf++;
                     Put32(&out, eo + 4, (uint32_t)l);
                     Put32(&out, l, rva + (uint32_t)data);
-                    Put32(&out, l + 4, (uint32_t)e.data.size());
+                    Put32(&out, l + 4, (uint32_t)LeafSize(&e));
                     Put32(&out, l + 8, e.codepage);
                     Put32(&out, l + 12, e.reserved);
-                    if (!e.data.empty())
+                    if (!e.data.empty() && !(hole && e.replaced))
                         memcpy(&out[data], e.data.data(), e.data.size());
                 }
             }
@@ -413,8 +436,13 @@ uint32_t PeComputeChecksum(const unsigned char *data, size_t size, size_t field)
     return (uint32_t)(sum + size);
 }
 
-bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Bytes &data,
-                     PeResourceWrite *out, std::string *why)
+namespace {
+
+// The image for PeWriteResource, or with data null its part before the
+// payload's `hole` bytes (*total: the whole file's size); the checksum is
+// then left to the caller.
+bool BuildImage(const Bytes &stub, const char *type, uint32_t id, const Bytes *data,
+                uint64_t hole, PeResourceWrite *out, uint64_t *total, std::string *why)
 {
     Layout l;
     if (!ParseLayout(stub, &l, why))
@@ -530,16 +558,19 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
             *why = "resource tree: a language level holds a directory";
             return false;
         }
-        lang.data = data;
+        if (data)
+            lang.data = *data;
         lang.replaced = true;
     }
 
     TreeWriter writer;
     writer.rva = rs.va;
+    writer.hole = data == nullptr;
+    writer.hole_size = hole;
     if (!writer.Write(root, why))
         return false;
-    uint64_t raw_size = AlignUp(writer.out.size(), l.file_alignment);
-    uint64_t image_size = AlignUp((uint64_t)rs.va + writer.out.size(), l.section_alignment);
+    uint64_t raw_size = AlignUp(writer.size, l.file_alignment);
+    uint64_t image_size = AlignUp((uint64_t)rs.va + writer.size, l.section_alignment);
     if (rs.raw + raw_size > 0xFFFFFFFFu || image_size > 0xFFFFFFFFu) {
         *why = "the setup program would pass 4 GB";
         return false;
@@ -548,9 +579,11 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
     Bytes &img = out->image;
     img.assign(stub.begin(), stub.begin() + rs.raw);
     img.insert(img.end(), writer.out.begin(), writer.out.end());
-    img.resize((size_t)(rs.raw + raw_size), 0);
+    *total = rs.raw + raw_size;
+    if (data)
+        img.resize((size_t)*total, 0);
 
-    Put32(&img, rs.header + 8, (uint32_t)writer.out.size());
+    Put32(&img, rs.header + 8, (uint32_t)writer.size);
     Put32(&img, rs.header + 16, (uint32_t)raw_size);
     Put32(&img, l.opt + 56, (uint32_t)image_size);
     if (rs.characteristics & kScnInitializedData) {
@@ -561,7 +594,7 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
                                                                               : (uint32_t)initialized);
     }
     Put32(&img, l.dirs + kDirResource * 8, rs.va);
-    Put32(&img, l.dirs + kDirResource * 8 + 4, (uint32_t)writer.out.size());
+    Put32(&img, l.dirs + kDirResource * 8 + 4, (uint32_t)writer.size);
     if (l.dir_count > kDirSecurity) {
         Put32(&img, l.dirs + kDirSecurity * 8, 0);
         Put32(&img, l.dirs + kDirSecurity * 8 + 4, 0);
@@ -571,6 +604,96 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
         *why = "optional header too short for a checksum";
         return false;
     }
-    Put32(&img, field, PeComputeChecksum(img.data(), img.size(), field));
+    if (data)
+        Put32(&img, field, PeComputeChecksum(img.data(), img.size(), field));
+    return true;
+}
+
+// The checksum's sum, fed in pieces of any size.
+struct ChecksumSum {
+    uint64_t sum = 0;
+    uint64_t at = 0;
+    size_t field;
+    int pending = -1; // a byte waiting for its partner
+
+    void Add(const unsigned char *p, size_t n)
+    {
+        for (size_t i = 0; i < n; i++, at++) {
+            if (pending < 0) {
+                pending = p[i];
+                continue;
+            }
+            uint64_t word_at = at - 1;
+            if (word_at != field && word_at != field + 2) {
+                sum += (uint32_t)pending | (uint32_t)p[i] << 8;
+                sum = (sum & 0xFFFF) + (sum >> 16);
+            }
+            pending = -1;
+        }
+    }
+    uint32_t Finish()
+    {
+        if (pending >= 0) {
+            sum += (uint32_t)pending;
+            sum = (sum & 0xFFFF) + (sum >> 16);
+        }
+        sum = (sum & 0xFFFF) + (sum >> 16);
+        return (uint32_t)(sum + at);
+    }
+};
+
+} // namespace
+
+bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Bytes &data,
+                     PeResourceWrite *out, std::string *why)
+{
+    uint64_t total;
+    return BuildImage(stub, type, id, &data, 0, out, &total, why);
+}
+
+bool PeWriteResourceStreamed(const Bytes &stub, const char *type, uint32_t id, uint64_t size,
+                             const std::function<bool(const ByteSinkFn &)> &copy_data,
+                             FILE *file, std::vector<std::string> *notes, std::string *why)
+{
+    PeResourceWrite head;
+    uint64_t total;
+    if (!BuildImage(stub, type, id, nullptr, size, &head, &total, why))
+        return false;
+    *notes = head.notes;
+    size_t field = 0;
+    PeChecksumField(head.image.data(), head.image.size(), &field);
+    ChecksumSum sum;
+    sum.field = field;
+    uint64_t written = 0;
+    auto put = [&](const unsigned char *p, size_t n) {
+        sum.Add(p, n);
+        written += n;
+        return n == 0 || fwrite(p, 1, n, file) == n;
+    };
+    if (!put(head.image.data(), head.image.size()) || !copy_data(put)) {
+        *why = std::string("cannot write: ") + strerror(errno);
+        return false;
+    }
+    if (written != head.image.size() + size) {
+        *why = "the payload changed size while being written";
+        return false;
+    }
+    static const unsigned char zeros[4096] = {0};
+    while (written < total) {
+        size_t n = total - written < sizeof zeros ? (size_t)(total - written) : sizeof zeros;
+        if (!put(zeros, n)) {
+            *why = std::string("cannot write: ") + strerror(errno);
+            return false;
+        }
+    }
+    unsigned char c[4];
+    uint32_t v = sum.Finish();
+    for (int i = 0; i < 4; i++)
+        c[i] = (unsigned char)(v >> (8 * i));
+    if (fflush(file) != 0 || fseeko(file, (off_t)field, SEEK_SET) != 0 ||
+        fwrite(c, 1, 4, file) != 4 || fflush(file) != 0 || fseeko(file, 0, SEEK_END) != 0) {
+        *why = std::string("cannot write: ") + strerror(errno);
+        return false;
+    }
     return true;
 }

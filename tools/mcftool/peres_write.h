@@ -7,6 +7,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <stdio.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,15 @@ struct PeResourceWrite {
 // is not such a PE or any structure in it is out of bounds.
 bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Bytes &data,
                      PeResourceWrite *out, std::string *why);
+
+// The same for a payload too large to hold: writes the file to `file` (a
+// seekable file, at its start), the resource's `size` bytes handed over by
+// copy_data to the sink it is given, and patches the checksum at the end.
+// The same bytes as PeWriteResource would give. *notes as out->notes.
+typedef std::function<bool(const unsigned char *data, size_t size)> ByteSinkFn;
+bool PeWriteResourceStreamed(const Bytes &stub, const char *type, uint32_t id, uint64_t size,
+                             const std::function<bool(const ByteSinkFn &)> &copy_data,
+                             FILE *file, std::vector<std::string> *notes, std::string *why);
 
 // The PE checksum of a file (the algorithm of the image help library: 16-bit
 // one's-complement-style sum with the checksum field taken as zero, plus the

@@ -1,97 +1,73 @@
 // Container reading shared by list, verify and extract.
-#include <errno.h>
+#include "records.h"
+
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "commands.h"
-#include "container.h"
-#include "implode.h"
-
-#include "records.h"
 
 namespace {
 
-std::string ContainerError(const char *path, int code, const McfRecord &r)
+int Walk(const char *label, ByteSource &src, uint64_t size, const RecordVisitor &visit)
 {
-    std::string where = std::string(path) + ": ";
-    switch (code) {
-    case MCF_BAD_HEADER: return where + "corrupt: a record header runs past the end";
-    case MCF_BAD_STREAM:
-        return where + "corrupt: the stream of " + std::string(r.file_name) +
-               " runs past the end";
-    case MCF_BAD_NAME: return where + "corrupt or unsafe: a record's name is not a plain file name";
+    int status = -1;
+    std::string damage;
+    switch (WalkRecordStream(src, size, visit, &status, &damage)) {
+    case WALK_END: return -1;
+    case WALK_STOPPED: return status;
+    case WALK_DAMAGED: break;
     }
-    return where + "corrupt";
+    return Fail(std::string(label) + ": " + damage);
 }
 
 } // namespace
 
-bool OpenContainer(const char *path, Opened *o, std::string *why)
-{
-    if (!ReadWholeFile(path, &o->file)) {
-        *why = CannotRead(path);
-        return false;
-    }
-    const unsigned char *data;
-    uint32_t size;
-    if (!LocateContainer(o->file, &data, &size, why)) {
-        *why = std::string(path) + ": " + *why;
-        return false;
-    }
-    if (McfOpen(&o->reader, data, size) != MCF_RECORD) {
-        *why = std::string(path) + ": no MCFX magic";
-        return false;
-    }
-    return true;
-}
+namespace {
 
-std::string CheckRecord(const McfRecord &r, const unsigned char *stream, DecodedStream *d)
-{
-    if (r.stream_length == 0) {
-        d->result = IMPLODE_OK;
-        d->used_all = true;
-        d->crc32 = 0;
-        d->out.clear();
-        return r.crc32 == 0 ? std::string() : "empty stream but CRC is not 0";
+// Shows how far through the container a walk is.
+class ProgressSource : public ByteSource {
+public:
+    ProgressSource(ByteSource &inner, Progress &progress) : inner_(inner), progress_(progress) {}
+    size_t Read(void *buffer, size_t n) override
+    {
+        size_t got = inner_.Read(buffer, n);
+        done_ += got;
+        progress_.Update(done_);
+        return got;
     }
-    *d = DecodeStream(stream, r.stream_length);
-    if (d->result != IMPLODE_OK)
-        return std::string("decoder: ") + ImplodeResultName(d->result);
-    // The setup program refuses a stream it did not read to the end; and a
-    // sound stream ends with its end unit in its last byte.
-    if (!d->used_all || StreamHasSlack(stream, r.stream_length))
-        return "bytes after the end of the stream";
-    if (d->crc32 != r.crc32) {
-        char buf[64];
-        snprintf(buf, sizeof buf, "CRC %08x, record says %08x", (unsigned)d->crc32,
-                 (unsigned)r.crc32);
-        return buf;
-    }
-    return std::string();
-}
+    bool Failed() const override { return inner_.Failed(); }
 
-// Hands every record of the opened container, decoded and checked, to
-// `visit` in order; a visit that returns a status other than -1 ends the
-// walk with it. A damaged container after the last good record is reported
-int WalkRecords(const char *path, McfReader *reader, const RecordVisit &visit)
+private:
+    ByteSource &inner_;
+    Progress &progress_;
+    uint64_t done_ = 0;
+};
+
+} // namespace
+
+int WalkRecords(const char *path, const RecordVisitor &visit)
 {
-    McfRecord r;
-    const unsigned char *stream;
-    int code;
-    while ((code = McfNext(reader, &r, &stream)) == MCF_RECORD) {
-        DecodedStream d;
-        std::string problem = CheckRecord(r, stream, &d);
-        int status = visit(r, stream, d, problem);
-        if (status != -1)
-            return status;
-    }
-    if (code != MCF_END)
-        return Fail(ContainerError(path, code, r));
-    return -1;
+    ContainerFile c;
+    std::string why;
+    if (!OpenContainerFile(path, &c, &why))
+        return Fail(std::string(path) + ": " + why);
+    FileSource file(c.file);
+    if (c.size == kUnknownSize)
+        return Walk(path, file, c.size, visit);
+    Progress progress(c.size, 1);
+    progress.StartFile(path, c.size);
+    ProgressSource src(file, progress);
+    RecordVisitor shown = visit;
+    // Messages and listed lines start on a clean line.
+    shown.done = [&](const RecordResult &r) {
+        progress.Clear();
+        return visit.done(r);
+    };
+    int status = Walk(path, src, c.size, shown);
+    progress.Clear();
+    return status;
 }
 
 std::string LocalName(const char *ansi, const CodePage &cp)
@@ -102,22 +78,26 @@ std::string LocalName(const char *ansi, const CodePage &cp)
     return utf8;
 }
 
-int VerifyContainer(const char *label, McfReader reader, const CodePage &cp, unsigned *files)
+namespace {
+
+int Verify(const char *label, const CodePage &cp, unsigned *files,
+           const std::function<int(const RecordVisitor &)> &walk)
 {
     int bad = 0;
     *files = 0;
     std::vector<std::string> names;
-    int status = WalkRecords(label, &reader, [&](const McfRecord &r, const unsigned char *,
-                                                const DecodedStream &, const std::string &problem) {
+    RecordVisitor visit;
+    visit.done = [&](const RecordResult &r) {
         (*files)++;
-        names.push_back(r.file_name);
-        if (!problem.empty()) {
-            fprintf(stderr, "mcftool: %s: %s: %s\n", label, LocalName(r.file_name, cp).c_str(),
-                    problem.c_str());
+        names.push_back(r.record.file_name);
+        if (!r.problem.empty()) {
+            fprintf(stderr, "mcftool: %s: %s: %s\n", label,
+                    LocalName(r.record.file_name, cp).c_str(), r.problem.c_str());
             bad++;
         }
         return -1;
-    });
+    };
+    int status = walk(visit);
     if (status != -1)
         return status;
     for (const CheckedName &n : CheckAnsiNames(names, cp)) {
@@ -133,4 +113,19 @@ int VerifyContainer(const char *label, McfReader reader, const CodePage &cp, uns
         return Fail(std::string(label) + ": " + std::to_string(bad) + " of " +
                     std::to_string(*files) + " files are corrupt or cannot be installed");
     return -1;
+}
+
+} // namespace
+
+int VerifyContainer(const char *label, ByteSource &src, uint64_t size, const CodePage &cp,
+                    unsigned *files)
+{
+    return Verify(label, cp, files,
+                  [&](const RecordVisitor &visit) { return Walk(label, src, size, visit); });
+}
+
+int VerifyContainerFile(const char *path, const CodePage &cp, unsigned *files)
+{
+    return Verify(path, cp, files,
+                  [&](const RecordVisitor &visit) { return WalkRecords(path, visit); });
 }
