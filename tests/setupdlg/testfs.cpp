@@ -61,11 +61,17 @@ bool PathExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A letter neither listed nor reachable: Wine may list drives as they were
+// when its server started, while another test maps one (the full-disk Q:)
+// later, so the root itself is tried as well.
 std::string MissingDrive()
 {
     DWORD drives = GetLogicalDrives();
     for (char letter = 'Q'; letter > 'D'; letter--) {
-        if (!(drives & (1u << (letter - 'A'))))
+        std::string root = std::string(1, letter) + ":\\";
+        if (!(drives & (1u << (letter - 'A'))) &&
+            GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR)
             return std::string(1, letter) + ":";
     }
     return "";
