@@ -24,27 +24,14 @@
 #include "names.h"
 #include "peres.h"
 #include "peres_write.h"
+#include "tooltest.h"
 
 namespace {
-
-Bytes Str(const std::string &s) { return Bytes(s.begin(), s.end()); }
 
 uint32_t Get32(const Bytes &b, size_t at)
 {
     return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 |
            (uint32_t)b[at + 3] << 24;
-}
-
-void Put16(Bytes *b, size_t at, uint32_t v)
-{
-    (*b)[at] = (unsigned char)v;
-    (*b)[at + 1] = (unsigned char)(v >> 8);
-}
-
-void Put32(Bytes *b, size_t at, uint32_t v)
-{
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
 }
 
 // One resource of the stub: a named type (type_name) or an integer one.
@@ -192,60 +179,15 @@ Bytes MakeStub(const StubOptions &o)
     return pe;
 }
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-class Build : public ::testing::Test {
+class Build : public ToolDirTest {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/mcftool-build-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ToolDirTest::SetUp();
         Write("stub.exe", MakeStub(StubOptions()));
-    }
-    void TearDown() override
-    {
-        if (system(("chmod -R u+rwx '" + dir_ + "'; rm -rf '" + dir_ + "'").c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << dir_;
-    }
-
-    std::string Path(const std::string &name) { return dir_ + "/" + name; }
-
-    void Write(const std::string &name, const Bytes &data)
-    {
-        ASSERT_TRUE(WriteWholeFile(Path(name), data.data(), data.size())) << name;
-    }
-
-    Bytes Read(const std::string &name)
-    {
-        Bytes b;
-        EXPECT_TRUE(ReadWholeFile(Path(name), &b)) << name;
-        return b;
-    }
-
-    bool Exists(const std::string &name)
-    {
-        struct stat st;
-        return lstat(Path(name).c_str(), &st) == 0;
     }
 
     void Folder(const std::string &name) { ASSERT_EQ(mkdir(Path(name).c_str(), 0755), 0) << name; }
-
-    // Runs mcftool in the test's directory. File names never pass through
-    // the shell: the operands here are plain words.
-    Result Run(const std::string &args)
-    {
-        std::string cmd = "cd '" + dir_ + "' && " + MCFTOOL_PATH + " " + args +
-                          " >.stdout 2>.stderr";
-        int rc = system(cmd.c_str());
-        Bytes out = Read(".stdout"), err = Read(".stderr");
-        return Result{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string(out.begin(), out.end()),
-                      std::string(err.begin(), err.end())};
-    }
 
     // The records of the container inside a built file: stored name -> data.
     std::map<std::string, uint32_t> StoredNames(const std::string &exe)
@@ -266,7 +208,6 @@ protected:
         return names;
     }
 
-    std::string dir_;
 };
 
 // Awkward but legal: what a shell or a careless quoting would break, and

@@ -20,28 +20,10 @@
 #include "mcfio.h"
 #include "peres.h"
 #include "peres_write.h"
+#include "tooltest.h"
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Bytes Str(const std::string &s) { return Bytes(s.begin(), s.end()); }
-
-void Put16(Bytes *b, size_t at, uint32_t v)
-{
-    (*b)[at] = (unsigned char)v;
-    (*b)[at + 1] = (unsigned char)(v >> 8);
-}
-
-void Put32(Bytes *b, size_t at, uint32_t v)
-{
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
 
 // A minimal PE32 image with one .rsrc section holding an icon-type decoy
 // and the named type CMPFILE with ids 120 (decoy) and 121 (the payload),
@@ -105,51 +87,8 @@ Bytes MakePe(const Bytes &payload, const char *type = "CMPFILE")
     return pe;
 }
 
-class Mcftool : public ::testing::Test {
+class Mcftool : public ToolDirTest {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/mcftool-test-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override
-    {
-        if (system(("rm -rf '" + dir_ + "'").c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << dir_;
-    }
-
-    std::string Path(const std::string &name) { return dir_ + "/" + name; }
-
-    void Write(const std::string &name, const Bytes &data)
-    {
-        ASSERT_TRUE(WriteWholeFile(Path(name), data.data(), data.size())) << name;
-    }
-
-    Bytes Read(const std::string &name)
-    {
-        Bytes b;
-        EXPECT_TRUE(ReadWholeFile(Path(name), &b)) << name;
-        return b;
-    }
-
-    bool Exists(const std::string &name)
-    {
-        struct stat st;
-        return stat(Path(name).c_str(), &st) == 0;
-    }
-
-    // Runs mcftool in the test's directory.
-    Result Run(const std::string &args)
-    {
-        std::string cmd = "cd '" + dir_ + "' && " + MCFTOOL_PATH + " " + args +
-                          " >.stdout 2>.stderr";
-        int rc = system(cmd.c_str());
-        Bytes out = Read(".stdout"), err = Read(".stderr");
-        return Result{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string(out.begin(), out.end()),
-                      std::string(err.begin(), err.end())};
-    }
-
     Bytes Sample()
     {
         std::string s;
@@ -157,8 +96,6 @@ protected:
             s += "[Korvu]\r\nData=C:\\KORVU\\DATA" + std::to_string(i % 17) + "\r\n";
         return Str(s);
     }
-
-    std::string dir_;
 };
 
 // ---------------------------------------------------------------- usage

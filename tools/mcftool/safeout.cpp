@@ -141,17 +141,27 @@ bool SafeOutputFile::Open(const std::string &target, bool force, std::string *wh
             *why = "cannot write " + target + ": too many outputs open";
             return false;
         }
+        // A signal between creating the file and marking it live would leave
+        // it behind: hold the signals back until both are done.
+        sigset_t block, before;
+        sigemptyset(&block);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&block, sig);
+        sigprocmask(SIG_BLOCK, &block, &before);
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int err = errno;
+        if (fd >= 0) {
+            std::atomic_signal_fence(std::memory_order_seq_cst);
+            g_live[slot] = 1;
+        }
+        sigprocmask(SIG_SETMASK, &before, nullptr);
         if (fd < 0) {
-            int err = errno;
             ReleaseSlot(slot);
             if (err == EEXIST)
                 continue;
             *why = Error("cannot write", target, err);
             return false;
         }
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-        g_live[slot] = 1;
         FILE *f = fdopen(fd, "wb");
         if (!f) {
             int err = errno;
