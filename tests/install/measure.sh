@@ -97,9 +97,9 @@ cp_seconds() {
 explode_seconds() {
     local total=0 peak=0 f start end kb
     for f in "$work/$1"/*; do
-        "$mcftool" implode "$f" "$work/stream.imp" >/dev/null
+        "$mcftool" implode -f "$f" "$work/stream.imp" >/dev/null
         start=$(date +%s.%N)
-        /usr/bin/time -f %M -o "$work/explode.kb" "$mcftool" explode "$work/stream.imp" "$work/exploded"
+        /usr/bin/time -f %M -o "$work/explode.kb" "$mcftool" explode -f "$work/stream.imp" "$work/exploded"
         end=$(date +%s.%N)
         cmp -s "$f" "$work/exploded" || echo "explode_output_matches NO ($f)"
         total=$(echo "$total + $end - $start" | bc)
