@@ -25,15 +25,17 @@ const uint32_t kPayloadId = 121;
 int CmdBuild(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &opt);
-    if (i < 0 || argc - i < 2 || opt.stub.empty())
+    CodePage cp;
+    int status;
+    int i = ParseCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 2, argc, &opt,
+                         &cp, &status);
+    if (i < 0)
+        return status;
+    if (opt.stub.empty())
         return Usage();
     std::string out_path = argv[i++];
     std::vector<std::string> operands(argv + i, argv + argc);
-    CodePage cp;
     std::string why;
-    if (!cp.Open(opt.codepage, &why))
-        return Fail(why);
 
     // Everything that can be refused is refused before a byte is encoded.
     std::string problem = OutputTargetProblem(out_path, opt.force);
@@ -76,7 +78,7 @@ int CmdBuild(int argc, char **argv)
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
     unsigned count;
-    int status = VerifyContainerFile(out.temp_path().c_str(), cp, &count);
+    status = VerifyContainerFile(out.temp_path().c_str(), cp, &count);
     if (status != -1) {
         fprintf(stderr, "mcftool: %s: not written\n", out_path.c_str());
         return status;

@@ -33,15 +33,14 @@ std::string PlainNameProblem(const std::string &name)
 int CmdExtract(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_CODEPAGE | OPT_FORCE, &opt);
-    if (i < 0 || argc - i != 2)
-        return Usage();
+    CodePage cp;
+    int status;
+    int i = ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &opt, &cp, &status);
+    if (i < 0)
+        return status;
     const char *in = argv[i];
     std::string dir = argv[i + 1];
-    CodePage cp;
     std::string why;
-    if (!cp.Open(opt.codepage, &why))
-        return Fail(why);
     // DIR is a name on this system, where a backslash is no separator: a
     // trailing one would make a folder whose name ends in it.
     if (!dir.empty() && dir.back() == '\\')
@@ -124,7 +123,7 @@ int CmdExtract(int argc, char **argv)
         printf("%s\n", path.c_str());
         return -1;
     };
-    int status = WalkRecords(in, visit);
+    status = WalkRecords(in, visit);
     out.reset();
     if (status == -1 && !make_dir(&why))
         return Fail(why); // an empty container: the folder, empty

@@ -10,14 +10,12 @@
 int CmdList(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_CODEPAGE, &opt);
-    if (i < 0 || argc - i != 1)
-        return Usage();
-    const char *in = argv[i];
     CodePage cp;
-    std::string why;
-    if (!cp.Open(opt.codepage, &why))
-        return Fail(why);
+    int status;
+    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
+    if (i < 0)
+        return status;
+    const char *in = argv[i];
     uint64_t stored = 0, expanded = 0;
     unsigned files = 0, damaged = 0;
     bool titled = false;
@@ -43,7 +41,7 @@ int CmdList(int argc, char **argv)
             damaged++;
         return -1;
     };
-    int status = WalkRecords(in, visit);
+    status = WalkRecords(in, visit);
     fflush(stdout);
     if (status != -1)
         return status; // the message is out; no total for a container not read to its end

@@ -13,14 +13,14 @@
 int CmdPack(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &opt);
-    if (i < 0 || argc - i < 1)
-        return Usage();
-    std::string out_path = argv[i++];
     CodePage cp;
+    int status;
+    int i = ParseCommand(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 1, argc, &opt, &cp,
+                         &status);
+    if (i < 0)
+        return status;
+    std::string out_path = argv[i++];
     std::string why;
-    if (!cp.Open(opt.codepage, &why))
-        return Fail(why);
     // Everything that can be refused is refused before anything is read or
     // written.
     std::string problem = OutputTargetProblem(out_path, opt.force);

@@ -9,16 +9,14 @@
 int CmdVerify(int argc, char **argv)
 {
     Options opt;
-    int i = ParseOptions(argc, argv, OPT_CODEPAGE, &opt);
-    if (i < 0 || argc - i != 1)
-        return Usage();
-    const char *in = argv[i];
     CodePage cp;
-    std::string why;
-    if (!cp.Open(opt.codepage, &why))
-        return Fail(why);
+    int status;
+    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
+    if (i < 0)
+        return status;
+    const char *in = argv[i];
     unsigned files;
-    int status = VerifyContainerFile(in, cp, &files);
+    status = VerifyContainerFile(in, cp, &files);
     if (status != -1)
         return status;
     printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");

@@ -48,6 +48,13 @@ struct Options {
 // usage error).
 int ParseOptions(int argc, char **argv, unsigned allowed, Options *options);
 
+class CodePage;
+// ParseOptions, a check that min to max operands follow, and the code page
+// the options name opened into *cp. The index of the first operand, or -1
+// when the command is to end with *status (after the usage or a message).
+int ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, Options *options,
+                 CodePage *cp, int *status);
+
 extern const char kVersion[];
 
 // Progress on standard error when it is a terminal, for runs that take more

@@ -94,6 +94,22 @@ int ParseOptions(int argc, char **argv, unsigned allowed, Options *options)
     return i;
 }
 
+int ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, Options *options,
+                 CodePage *cp, int *status)
+{
+    int i = ParseOptions(argc, argv, allowed, options);
+    if (i < 0 || argc - i < min || argc - i > max) {
+        *status = Usage();
+        return -1;
+    }
+    std::string why;
+    if (!cp->Open(options->codepage, &why)) {
+        *status = Fail(why);
+        return -1;
+    }
+    return i;
+}
+
 // ---------------------------------------------------------------- progress
 
 #include <sys/stat.h>
