@@ -10,37 +10,12 @@
 
 int CmdImplode(int argc, char **argv)
 {
-    ImplodeHeader header = kDefaultHeader;
-    bool force = false;
-    int i = 0;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; i++) {
-        std::string opt = argv[i];
-        if (opt == "--") {
-            i++;
-            break;
-        }
-        if (opt == "--text") {
-            header.literal_mode = IMPLODE_TEXT;
-        } else if (opt == "--binary") {
-            header.literal_mode = IMPLODE_BINARY;
-        } else if (opt == "-f" || opt == "--force") {
-            force = true;
-        } else if (opt == "--dict" && i + 1 < argc) {
-            std::string v = argv[++i];
-            if (v == "1024")
-                header.dictionary_bits = 4;
-            else if (v == "2048")
-                header.dictionary_bits = 5;
-            else if (v == "4096")
-                header.dictionary_bits = 6;
-            else
-                return Usage();
-        } else {
-            return Usage();
-        }
-    }
-    if (argc - i != 2)
+    Options opt;
+    int i = ParseOptions(argc, argv, OPT_HEADER | OPT_FORCE, &opt);
+    if (i < 0 || argc - i != 2)
         return Usage();
+    const ImplodeHeader header = opt.header;
+    const bool force = opt.force;
     std::string in = argv[i], out_path = argv[i + 1];
     std::string why;
     uint64_t size = 0;

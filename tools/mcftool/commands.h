@@ -36,12 +36,14 @@ enum {
     OPT_BEST = 2,     // --best: try every header per file
     OPT_CODEPAGE = 4, // --codepage N: the target's ANSI code page
     OPT_STUB = 8,     // --stub FILE: the setup.exe to build on
+    OPT_HEADER = 16,  // --text, --binary, --dict 1024|2048|4096: the stream's header
 };
 struct Options {
     bool force = false;
     bool best = false;
     int codepage = 1252;
     std::string stub;
+    ImplodeHeader header = kDefaultHeader;
 };
 // Parses the options `allowed` lets through from the front of argv. Returns
 // the index of the first operand, or -1 after printing what is wrong (a

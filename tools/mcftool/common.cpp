@@ -86,6 +86,16 @@ int ParseOptions(int argc, char **argv, unsigned allowed, Options *options)
                 return -1;
             }
             options->stub = argv[++i];
+        } else if ((allowed & OPT_HEADER) && (opt == "--text" || opt == "--binary")) {
+            options->header.literal_mode = opt == "--text" ? IMPLODE_TEXT : IMPLODE_BINARY;
+        } else if ((allowed & OPT_HEADER) && opt == "--dict") {
+            std::string v = i + 1 < argc ? argv[++i] : "";
+            int bits = v == "1024" ? 4 : v == "2048" ? 5 : v == "4096" ? 6 : 0;
+            if (!bits) {
+                fprintf(stderr, "mcftool: --dict takes 1024, 2048 or 4096\n");
+                return -1;
+            }
+            options->header.dictionary_bits = bits;
         } else {
             fprintf(stderr, "mcftool: unknown option %s\n", argv[i]);
             return -1;
