@@ -15,13 +15,6 @@
 #include "records.h"
 #include "safeout.h"
 
-namespace {
-
-const char kPayloadType[] = "CMPFILE";
-const uint32_t kPayloadId = 121;
-
-} // namespace
-
 int CmdBuild(int argc, char **argv)
 {
     Options opt;
@@ -42,8 +35,9 @@ int CmdBuild(int argc, char **argv)
     if (!problem.empty())
         return Fail(problem);
     std::vector<InputFile> files;
-    if (!GatherInputs(operands, cp, &files))
-        return kExitFailure;
+    std::vector<std::string> refusals;
+    if (!GatherInputs(operands, cp, &files, &refusals))
+        return FailLines(refusals);
     Bytes stub;
     if (!ReadWholeFile(opt.stub, &stub))
         return Fail(CannotRead(opt.stub));
@@ -72,20 +66,22 @@ int CmdBuild(int argc, char **argv)
             out.file(), &notes, &why))
         return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
     for (const std::string &note : notes)
-        fprintf(stderr, "mcftool: %s: note: %s\n", opt.stub.c_str(), note.c_str());
+        Say(opt.stub + ": note: " + note);
     if (fflush(out.file()) != 0)
         return Fail(CannotWrite(out_path));
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
-    unsigned count;
-    status = VerifyContainerFile(out.temp_path().c_str(), cp, &count);
-    if (status != -1) {
-        fprintf(stderr, "mcftool: %s: not written\n", out_path.c_str());
+    Verified verified;
+    bool read = VerifyContainerFile(out.temp_path().c_str(), cp, &verified, &why);
+    status = ReportVerified(read, verified, why);
+    if (status != 0) {
+        Say(out_path + ": not written");
         return status;
     }
-    if (count != files.size())
+    if (verified.files != files.size())
         return Fail(out_path + ": not written: the written resource holds " +
-                    std::to_string(count) + " files, not " + std::to_string(files.size()));
+                    std::to_string(verified.files) + " files, not " +
+                    std::to_string(files.size()));
     struct stat st;
     uint64_t image_size = fstat(fileno(out.file()), &st) == 0 ? (uint64_t)st.st_size : 0;
     if (!out.Commit(&why))

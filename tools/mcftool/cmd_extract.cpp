@@ -104,28 +104,30 @@ int CmdExtract(int argc, char **argv)
         };
         return sink;
     };
+    // The first record that cannot be written ends the extraction.
+    std::string stop;
     visit.done = [&](const RecordResult &r) {
         std::string name = LocalName(r.record.file_name, cp);
-        if (!open_problem.empty())
-            return Fail(have_dir ? std::string(in) + ": " + name + ": " + open_problem +
-                                       " (not written)"
-                                 : open_problem);
-        if (!r.problem.empty()) {
-            out.reset();
-            return Fail(std::string(in) + ": " + name + ": " + r.problem + " (not written)");
-        }
-        std::string why = write_problem;
-        if (!why.empty() || !out->Commit(&why)) {
-            out.reset();
-            return Fail(why);
+        if (!open_problem.empty()) {
+            stop = have_dir ? std::string(in) + ": " + name + ": " + open_problem + " (not written)"
+                            : open_problem;
+        } else if (!r.problem.empty()) {
+            stop = std::string(in) + ": " + name + ": " + r.problem + " (not written)";
+        } else {
+            stop = write_problem;
+            if (stop.empty() && out->Commit(&stop))
+                printf("%s\n", path.c_str());
         }
         out.reset();
-        printf("%s\n", path.c_str());
-        return -1;
+        return stop.empty();
     };
-    status = WalkRecords(in, visit);
+    bool read = WalkRecords(in, visit, &why);
     out.reset();
-    if (status == -1 && !make_dir(&why))
+    if (!read)
+        return Fail(why);
+    if (!stop.empty())
+        return Fail(stop);
+    if (!make_dir(&why))
         return Fail(why); // an empty container: the folder, empty
-    return status == -1 ? 0 : status;
+    return 0;
 }

@@ -39,16 +39,16 @@ int CmdList(int argc, char **argv)
         files++;
         if (!r.problem.empty())
             damaged++;
-        return -1;
+        return true;
     };
-    status = WalkRecords(in, visit);
+    std::string why;
+    bool read = WalkRecords(in, visit, &why);
     fflush(stdout);
-    if (status != -1)
-        return status; // the message is out; no total for a container not read to its end
+    if (!read)
+        return Fail(why); // no total for a container not read to its end
     if (damaged)
         return Fail(std::string(in) + ": " + std::to_string(damaged) + " of " +
                     std::to_string(files) + " files are damaged (marked !!)");
-    // Doubles, not long long: the Windows build prints with the old runtime.
     printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
            expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");

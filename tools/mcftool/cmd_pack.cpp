@@ -27,8 +27,9 @@ int CmdPack(int argc, char **argv)
     if (!problem.empty())
         return Fail(problem);
     std::vector<InputFile> files;
-    if (!GatherInputs(std::vector<std::string>(argv + i, argv + argc), cp, &files))
-        return kExitFailure;
+    std::vector<std::string> refusals;
+    if (!GatherInputs(std::vector<std::string>(argv + i, argv + argc), cp, &files, &refusals))
+        return FailLines(refusals);
     SafeOutputFile out;
     if (!out.Open(out_path, opt.force, &why))
         return Fail(why);

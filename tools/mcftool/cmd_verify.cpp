@@ -15,10 +15,25 @@ int CmdVerify(int argc, char **argv)
     if (i < 0)
         return status;
     const char *in = argv[i];
-    unsigned files;
-    status = VerifyContainerFile(in, cp, &files);
-    if (status != -1)
+    Verified verified;
+    std::string why;
+    bool read = VerifyContainerFile(in, cp, &verified, &why);
+    status = ReportVerified(read, verified, why);
+    if (status != 0)
         return status;
-    printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");
+    printf("%s: %u file%s, all sound\n", in, verified.files, verified.files == 1 ? "" : "s");
+    return 0;
+}
+
+int ReportVerified(bool read, const Verified &verified, const std::string &why)
+{
+    for (const std::string &problem : verified.problems)
+        Say(problem);
+    if (!read)
+        return Fail(why);
+    if (!verified.problems.empty())
+        return Fail(verified.label + ": " + std::to_string(verified.problems.size()) + " of " +
+                    std::to_string(verified.files) +
+                    " files are corrupt or cannot be installed");
     return 0;
 }

@@ -1,0 +1,41 @@
+// The command line of mcftool: usage, version and the options the commands
+// share.
+#pragma once
+#include <string>
+
+#include "encoder.h"
+
+class CodePage;
+
+extern const char kUsage[];
+extern const char kVersion[];
+
+// Prints the usage on standard error and returns kExitUsage.
+int Usage();
+
+// The options the commands share. They go after the command name and before
+// the operands; "--" ends them, so an operand may start with a dash.
+enum {
+    OPT_FORCE = 1,    // -f, --force: replace an existing output
+    OPT_BEST = 2,     // --best: try every header per file
+    OPT_CODEPAGE = 4, // --codepage N: the target's ANSI code page
+    OPT_STUB = 8,     // --stub FILE: the setup.exe to build on
+    OPT_HEADER = 16,  // --text, --binary, --dict 1024|2048|4096: the stream's header
+};
+struct Options {
+    bool force = false;
+    bool best = false;
+    int codepage = 1252;
+    std::string stub;
+    ImplodeHeader header = kDefaultHeader;
+};
+// Parses the options `allowed` lets through from the front of argv. Returns
+// the index of the first operand, or -1 after printing what is wrong (a
+// usage error).
+int ParseOptions(int argc, char **argv, unsigned allowed, Options *options);
+
+// ParseOptions, a check that min to max operands follow, and the code page
+// the options name opened into *cp. The index of the first operand, or -1
+// when the command is to end with *status (after the usage or a message).
+int ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, Options *options,
+                 CodePage *cp, int *status);
