@@ -8,8 +8,9 @@
 // last 518 positions, and their back-links soon join in one position; all
 // before it is final and is written out. Memory is a fixed window of
 // positions (`span`), whatever the input's size. Should the back-links not
-// join within the span, the parse keeps only the paths through the current
-// cheapest position's back-link at half the span (a "cut"): the stream is
+// join within half the span, the parse keeps only the paths through one
+// position of the current position's own path, the first a quarter of the
+// span or more back (a "cut"): the stream is
 // then the optimum among the parses through that position, no longer
 // necessarily the optimum overall. Cuts() counts them; none has been seen
 // on real files with the default span.
