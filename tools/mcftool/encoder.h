@@ -111,4 +111,7 @@ private:
 // Cost in bits of one unit under `header`.
 uint32_t ImplodeLiteralCost(ImplodeHeader header, unsigned char byte);
 uint32_t ImplodeCopyCost(ImplodeHeader header, uint32_t length, uint32_t distance);
+// The part of a copy's cost that does not depend on its distance: flag,
+// length code and extra bits.
+uint32_t ImplodeLengthCost(uint32_t length);
 const uint32_t kImplodeEndCost = 16; // flag, length code 15, extra 255
