@@ -3,6 +3,7 @@
 // and the host tools read and write every field the same way. On a
 // little-endian machine a read is one load.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -11,27 +12,22 @@ inline uint32_t GetLe16(const unsigned char *p)
     return (uint32_t)p[0] | (uint32_t)p[1] << 8;
 }
 
-inline uint32_t GetLe32(const unsigned char *p)
+// An unsigned integer of sizeof(T) bytes.
+template <typename T>
+inline T LoadLe(const unsigned char *p)
 {
+    T v = 0;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint32_t v;
-    memcpy(&v, p, 4);
-    return v;
+    memcpy(&v, p, sizeof v);
 #else
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    for (size_t i = sizeof v; i > 0; i--)
+        v = (T)(v << 8 | p[i - 1]);
 #endif
+    return v;
 }
 
-inline uint64_t GetLe64(const unsigned char *p)
-{
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t v;
-    memcpy(&v, p, 8);
-    return v;
-#else
-    return (uint64_t)GetLe32(p) | (uint64_t)GetLe32(p + 4) << 32;
-#endif
-}
+inline uint32_t GetLe32(const unsigned char *p) { return LoadLe<uint32_t>(p); }
+inline uint64_t GetLe64(const unsigned char *p) { return LoadLe<uint64_t>(p); }
 
 inline void PutLe16(unsigned char *p, uint32_t v)
 {

@@ -84,18 +84,17 @@ int ParseOptions(int argc, char **argv, unsigned allowed, Options *options)
     return i;
 }
 
-int ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, Options *options,
-                 CodePage *cp, int *status)
+bool ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, CommandLine *c)
 {
-    int i = ParseOptions(argc, argv, allowed, options);
-    if (i < 0 || argc - i < min || argc - i > max) {
-        *status = Usage();
-        return -1;
+    c->first = ParseOptions(argc, argv, allowed, &c->opt);
+    if (c->first < 0 || argc - c->first < min || argc - c->first > max) {
+        c->status = Usage();
+        return false;
     }
     std::string why;
-    if (!cp->Open(options->codepage, &why)) {
-        *status = Fail(why);
-        return -1;
+    if (!c->cp.Open(c->opt.codepage, &why)) {
+        c->status = Fail(why);
+        return false;
     }
-    return i;
+    return true;
 }

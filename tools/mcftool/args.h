@@ -4,8 +4,7 @@
 #include <string>
 
 #include "encoder.h"
-
-class CodePage;
+#include "names.h"
 
 extern const char kUsage[];
 extern const char kVersion[];
@@ -34,8 +33,14 @@ struct Options {
 // usage error).
 int ParseOptions(int argc, char **argv, unsigned allowed, Options *options);
 
+// What a command's arguments say.
+struct CommandLine {
+    Options opt;
+    CodePage cp;    // the one opt names, opened
+    int first = 0;  // index of the first operand
+    int status = 0; // when parsing ends the command: its exit status
+};
 // ParseOptions, a check that min to max operands follow, and the code page
-// the options name opened into *cp. The index of the first operand, or -1
-// when the command is to end with *status (after the usage or a message).
-int ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, Options *options,
-                 CodePage *cp, int *status);
+// the options name opened. False when the command is to end with
+// c->status (after the usage or a message).
+bool ParseCommand(int argc, char **argv, unsigned allowed, int min, int max, CommandLine *c);

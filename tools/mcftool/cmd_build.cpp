@@ -17,42 +17,34 @@
 
 int CmdBuild(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 2, argc, &opt,
-                         &cp, &status);
-    if (i < 0)
-        return status;
-    if (opt.stub.empty())
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 2, argc, &c))
+        return c.status;
+    if (c.opt.stub.empty())
         return Usage();
-    std::string out_path = argv[i++];
-    std::vector<std::string> operands(argv + i, argv + argc);
+    std::string out_path = argv[c.first++];
     std::string why;
 
     // Everything that can be refused is refused before a byte is encoded.
-    std::string problem = OutputTargetProblem(out_path, opt.force);
-    if (!problem.empty())
-        return Fail(problem);
     std::vector<InputFile> files;
-    std::vector<std::string> refusals;
-    if (!GatherInputs(operands, cp, &files, &refusals))
-        return FailLines(refusals);
+    int status = RefuseEarly(out_path, c, argc, argv, &files);
+    if (status != 0)
+        return status;
     Bytes stub;
-    if (!ReadWholeFile(opt.stub, &stub))
-        return Fail(CannotRead(opt.stub));
+    if (!ReadWholeFile(c.opt.stub, &stub))
+        return Fail(CannotRead(c.opt.stub));
     PeResourceWrite trial;
     if (!PeWriteResource(stub, kPayloadType, kPayloadId, Bytes(), &trial, &why))
-        return Fail(opt.stub + ": cannot be used as the stub: " + why);
+        return Fail(c.opt.stub + ": cannot be used as the stub: " + why);
 
     SafeOutputFile out;
-    if (!out.Open(out_path, opt.force, &why))
+    if (!out.Open(out_path, c.opt.force, &why))
         return Fail(why);
     // The container goes to memory or a temporary file as it is encoded,
     // then into the written file behind the rebuilt resource tree: memory
     // stays bounded whatever the payload's size.
     SpillBuffer container;
-    if (!WriteContainer(files, opt.best,
+    if (!WriteContainer(files, c.opt.best,
                         [&](const unsigned char *data, size_t size) {
                             return container.Append(data, size);
                         },
@@ -66,13 +58,13 @@ int CmdBuild(int argc, char **argv)
             out.file(), &notes, &why))
         return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
     for (const std::string &note : notes)
-        Say(opt.stub + ": note: " + note);
+        Say(c.opt.stub + ": note: " + note);
     if (fflush(out.file()) != 0)
         return Fail(CannotWrite(out_path));
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
     Verified verified;
-    bool read = VerifyContainerFile(out.temp_path().c_str(), cp, &verified, &why);
+    bool read = VerifyContainerFile(out.temp_path().c_str(), c.cp, &verified, &why);
     status = ReportVerified(read, verified, why);
     if (status != 0) {
         Say(out_path + ": not written");

@@ -32,14 +32,11 @@ std::string PlainNameProblem(const std::string &name)
 
 int CmdExtract(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &opt, &cp, &status);
-    if (i < 0)
-        return status;
-    const char *in = argv[i];
-    std::string dir = argv[i + 1];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &c))
+        return c.status;
+    const char *in = argv[c.first];
+    std::string dir = argv[c.first + 1];
     std::string why;
     // DIR is a name on this system, where a backslash is no separator: a
     // trailing one would make a folder whose name ends in it.
@@ -83,7 +80,7 @@ int CmdExtract(int argc, char **argv)
             open_problem = why;
             return sink;
         }
-        if (!cp.ToUtf8(r.file_name, &utf8, &why)) {
+        if (!c.cp.ToUtf8(r.file_name, &utf8, &why)) {
             open_problem = why;
             return sink;
         }
@@ -92,7 +89,7 @@ int CmdExtract(int argc, char **argv)
             return sink;
         path = prefix + utf8;
         out.reset(new SafeOutputFile);
-        if (!out->Open(path, opt.force, &why)) {
+        if (!out->Open(path, c.opt.force, &why)) {
             open_problem = why;
             out.reset();
             return sink;
@@ -107,7 +104,7 @@ int CmdExtract(int argc, char **argv)
     // The first record that cannot be written ends the extraction.
     std::string stop;
     visit.done = [&](const RecordResult &r) {
-        std::string name = LocalName(r.record.file_name, cp);
+        std::string name = LocalName(r.record.file_name, c.cp);
         if (!open_problem.empty()) {
             stop = have_dir ? std::string(in) + ": " + name + ": " + open_problem + " (not written)"
                             : open_problem;

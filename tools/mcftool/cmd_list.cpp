@@ -9,13 +9,10 @@
 
 int CmdList(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
-    if (i < 0)
-        return status;
-    const char *in = argv[i];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &c))
+        return c.status;
+    const char *in = argv[c.first];
     uint64_t stored = 0, expanded = 0;
     unsigned files = 0, damaged = 0;
     bool titled = false;
@@ -32,7 +29,7 @@ int CmdList(int argc, char **argv)
         double ratio = r.expanded == 0 ? 0.0 : 100.0 * r.record.stream_length / r.expanded;
         printf("%10u %10.0f %5.1f%%  %08x  %-6s %s%s%s\n", (unsigned)r.record.stream_length,
                (double)r.expanded, ratio, (unsigned)r.record.crc32, header,
-               LocalName(r.record.file_name, cp).c_str(), r.problem.empty() ? "" : "  !! ",
+               LocalName(r.record.file_name, c.cp).c_str(), r.problem.empty() ? "" : "  !! ",
                r.problem.c_str());
         stored += r.record.stream_length;
         expanded += r.expanded;

@@ -12,29 +12,20 @@
 
 int CmdPack(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 1, argc, &opt, &cp,
-                         &status);
-    if (i < 0)
-        return status;
-    std::string out_path = argv[i++];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 1, argc, &c))
+        return c.status;
+    std::string out_path = argv[c.first++];
     std::string why;
-    // Everything that can be refused is refused before anything is read or
-    // written.
-    std::string problem = OutputTargetProblem(out_path, opt.force);
-    if (!problem.empty())
-        return Fail(problem);
     std::vector<InputFile> files;
-    std::vector<std::string> refusals;
-    if (!GatherInputs(std::vector<std::string>(argv + i, argv + argc), cp, &files, &refusals))
-        return FailLines(refusals);
+    int status = RefuseEarly(out_path, c, argc, argv, &files);
+    if (status != 0)
+        return status;
     SafeOutputFile out;
-    if (!out.Open(out_path, opt.force, &why))
+    if (!out.Open(out_path, c.opt.force, &why))
         return Fail(why);
     std::string write_problem;
-    bool ok = WriteContainer(files, opt.best,
+    bool ok = WriteContainer(files, c.opt.best,
                              [&](const unsigned char *data, size_t size) {
                                  return out.Write(data, size, &write_problem);
                              },
@@ -43,5 +34,18 @@ int CmdPack(int argc, char **argv)
         return Fail(write_problem.empty() ? why : write_problem);
     if (!out.Commit(&why))
         return Fail(why);
+    return 0;
+}
+
+int RefuseEarly(const std::string &out_path, const CommandLine &c, int argc, char **argv,
+                std::vector<InputFile> *files)
+{
+    std::string problem = OutputTargetProblem(out_path, c.opt.force);
+    if (!problem.empty())
+        return Fail(problem);
+    std::vector<std::string> refusals;
+    if (!GatherInputs(std::vector<std::string>(argv + c.first, argv + argc), c.cp, files,
+                      &refusals))
+        return FailLines(refusals);
     return 0;
 }

@@ -8,17 +8,14 @@
 
 int CmdVerify(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
-    if (i < 0)
-        return status;
-    const char *in = argv[i];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &c))
+        return c.status;
+    const char *in = argv[c.first];
     Verified verified;
     std::string why;
-    bool read = VerifyContainerFile(in, cp, &verified, &why);
-    status = ReportVerified(read, verified, why);
+    bool read = VerifyContainerFile(in, c.cp, &verified, &why);
+    int status = ReportVerified(read, verified, why);
     if (status != 0)
         return status;
     printf("%s: %u file%s, all sound\n", in, verified.files, verified.files == 1 ? "" : "s");

@@ -1,6 +1,9 @@
 // The commands of mcftool, each in its cmd_<name>.cpp; main.cpp dispatches
 // to them. They alone turn results into messages and exit statuses.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "args.h"
 #include "input.h"
 #include "message.h"
@@ -20,3 +23,11 @@ struct Verified;
 // why the container could not be read to its end or how many files are
 // affected. 0 when all is sound, else kExitFailure.
 int ReportVerified(bool read, const Verified &verified, const std::string &why);
+
+struct InputFile;
+// What pack and build refuse before anything is read or written: an output
+// they may not replace (OUT, the operand before c.first), inputs the
+// installer cannot take (the operands from c.first). 0, or the exit status
+// after the messages; *files holds the inputs.
+int RefuseEarly(const std::string &out_path, const CommandLine &c, int argc, char **argv,
+                std::vector<InputFile> *files);
