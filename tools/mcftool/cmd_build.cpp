@@ -18,18 +18,11 @@
 int CmdBuild(int argc, char **argv)
 {
     CommandLine c;
-    if (!ParseCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 2, argc, &c))
-        return c.status;
-    if (c.opt.stub.empty())
-        return Usage();
-    std::string out_path = argv[c.first++];
-    std::string why;
-
-    // Everything that can be refused is refused before a byte is encoded.
+    std::string out_path, why;
     std::vector<InputFile> files;
-    int status = RefuseEarly(out_path, c, argc, argv, &files);
-    if (status != 0)
-        return status;
+    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c,
+                          &out_path, &files))
+        return c.status;
     Bytes stub;
     if (!ReadWholeFile(c.opt.stub, &stub))
         return Fail(CannotRead(c.opt.stub));
@@ -65,7 +58,7 @@ int CmdBuild(int argc, char **argv)
     // find its payload: through the resource directory.
     Verified verified;
     bool read = VerifyContainerFile(out.temp_path().c_str(), c.cp, &verified, &why);
-    status = ReportVerified(read, verified, why);
+    int status = ReportVerified(read, verified, why);
     if (status != 0) {
         Say(out_path + ": not written");
         return status;

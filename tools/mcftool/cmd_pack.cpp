@@ -13,14 +13,10 @@
 int CmdPack(int argc, char **argv)
 {
     CommandLine c;
-    if (!ParseCommand(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 1, argc, &c))
-        return c.status;
-    std::string out_path = argv[c.first++];
-    std::string why;
+    std::string out_path, why;
     std::vector<InputFile> files;
-    int status = RefuseEarly(out_path, c, argc, argv, &files);
-    if (status != 0)
-        return status;
+    if (!ParsePackCommand(argc, argv, OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c, &out_path, &files))
+        return c.status;
     SafeOutputFile out;
     if (!out.Open(out_path, c.opt.force, &why))
         return Fail(why);
@@ -37,15 +33,27 @@ int CmdPack(int argc, char **argv)
     return 0;
 }
 
-int RefuseEarly(const std::string &out_path, const CommandLine &c, int argc, char **argv,
-                std::vector<InputFile> *files)
+bool ParsePackCommand(int argc, char **argv, unsigned allowed, CommandLine *c,
+                      std::string *out_path, std::vector<InputFile> *files)
 {
-    std::string problem = OutputTargetProblem(out_path, c.opt.force);
-    if (!problem.empty())
-        return Fail(problem);
+    if (!ParseCommand(argc, argv, allowed, 1 + ((allowed & OPT_STUB) != 0), argc, c))
+        return false;
+    if ((allowed & OPT_STUB) && c->opt.stub.empty()) {
+        c->status = Usage();
+        return false;
+    }
+    *out_path = argv[c->first];
+    // Everything that can be refused is refused before a byte is encoded.
+    std::string problem = OutputTargetProblem(*out_path, c->opt.force);
+    if (!problem.empty()) {
+        c->status = Fail(problem);
+        return false;
+    }
     std::vector<std::string> refusals;
-    if (!GatherInputs(std::vector<std::string>(argv + c.first, argv + argc), c.cp, files,
-                      &refusals))
-        return FailLines(refusals);
-    return 0;
+    if (!GatherInputs(std::vector<std::string>(argv + c->first + 1, argv + argc), c->cp, files,
+                      &refusals)) {
+        c->status = FailLines(refusals);
+        return false;
+    }
+    return true;
 }

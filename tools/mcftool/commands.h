@@ -25,9 +25,10 @@ struct Verified;
 int ReportVerified(bool read, const Verified &verified, const std::string &why);
 
 struct InputFile;
-// What pack and build refuse before anything is read or written: an output
-// they may not replace (OUT, the operand before c.first), inputs the
-// installer cannot take (the operands from c.first). 0, or the exit status
-// after the messages; *files holds the inputs.
-int RefuseEarly(const std::string &out_path, const CommandLine &c, int argc, char **argv,
-                std::vector<InputFile> *files);
+// The command line of pack and build (build: with OPT_STUB, which it must
+// name): the options, OUT and the inputs, and everything they refuse
+// before anything is read or written: an output they may not replace,
+// inputs the installer cannot take. False when the command is to end with
+// c->status, after the messages.
+bool ParsePackCommand(int argc, char **argv, unsigned allowed, CommandLine *c,
+                      std::string *out_path, std::vector<InputFile> *files);
