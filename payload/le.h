@@ -26,8 +26,14 @@ inline T LoadLe(const unsigned char *p)
     return v;
 }
 
-inline uint32_t GetLe32(const unsigned char *p) { return LoadLe<uint32_t>(p); }
-inline uint64_t GetLe64(const unsigned char *p) { return LoadLe<uint64_t>(p); }
+inline uint32_t GetLe32(const unsigned char *p)
+{
+    return LoadLe<uint32_t>(p);
+}
+inline uint64_t GetLe64(const unsigned char *p)
+{
+    return LoadLe<uint64_t>(p);
+}
 
 inline void PutLe16(unsigned char *p, uint32_t v)
 {

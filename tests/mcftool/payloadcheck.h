@@ -13,10 +13,10 @@
 bool WriteWholeFile(const std::string &path, const unsigned char *data, size_t size);
 
 struct DecodedStream {
-    uint32_t result;     // IMPLODE_OK or an error of the decoder
-    bool used_all;       // the decoder took every byte through its read callback
-    uint32_t crc32;      // CRC-32 of out
-    Bytes out;           // every byte the decoder wrote, also after an error
+    uint32_t result; // IMPLODE_OK or an error of the decoder
+    bool used_all;   // the decoder took every byte through its read callback
+    uint32_t crc32;  // CRC-32 of out
+    Bytes out;       // every byte the decoder wrote, also after an error
 };
 DecodedStream DecodeStream(const unsigned char *stream, size_t size);
 

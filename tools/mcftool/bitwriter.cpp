@@ -1,9 +1,9 @@
 // Implode encoder, the output side: the bit writer and what each unit
 // costs in bits, both from the format's static code tables.
 #include "encoder.h"
-#include <string.h>
-#include <algorithm>
 #include "implode.h"
+#include <algorithm>
+#include <string.h>
 
 namespace {
 

@@ -42,8 +42,8 @@ bool RegularFileSize(const std::string &path, uint64_t *size, std::string *why)
 }
 
 bool ReadPieces(const std::string &path, uint64_t limit,
-                const std::function<void(const unsigned char *, size_t)> &piece,
-                std::string *why, uint64_t *size)
+                const std::function<void(const unsigned char *, size_t)> &piece, std::string *why,
+                uint64_t *size)
 {
     FILE *f = stdin;
     uint64_t expected = 0;

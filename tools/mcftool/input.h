@@ -17,7 +17,7 @@ bool ReadWholeFile(const std::string &path, Bytes *data);
 // file is refused before any read (as gzip does), so that a device such as
 // /dev/zero fails at once.
 bool ReadPieces(const std::string &path, uint64_t limit,
-                const std::function<void(const unsigned char *, size_t)> &piece,
-                std::string *why, uint64_t *size = nullptr);
+                const std::function<void(const unsigned char *, size_t)> &piece, std::string *why,
+                uint64_t *size = nullptr);
 // Size of a regular file, or refuses with *why what is not one.
 bool RegularFileSize(const std::string &path, uint64_t *size, std::string *why);

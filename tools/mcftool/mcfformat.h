@@ -19,6 +19,12 @@ const uint64_t kMaxFormatSize = 0xFFFFFFFFu;
 #define MCF_TOO_LARGE "larger than 4 GB, more than the format's sizes can hold"
 
 // "cannot read: " and what errno says, for a read that just failed.
-inline std::string ReadFailure() { return std::string("cannot read: ") + strerror(errno); }
+inline std::string ReadFailure()
+{
+    return std::string("cannot read: ") + strerror(errno);
+}
 // The same for a write.
-inline std::string WriteFailure() { return std::string("cannot write: ") + strerror(errno); }
+inline std::string WriteFailure()
+{
+    return std::string("cannot write: ") + strerror(errno);
+}

@@ -5,8 +5,8 @@
 
 #include "le.h"
 
-void McfWriteHeader(unsigned char header[MCF_HEADER_SIZE], const std::string &name,
-                    uint32_t crc32, uint32_t stream_length)
+void McfWriteHeader(unsigned char header[MCF_HEADER_SIZE], const std::string &name, uint32_t crc32,
+                    uint32_t stream_length)
 {
     memset(header, 0, MCF_HEADER_SIZE);
     PutLe32(header, stream_length);
@@ -14,8 +14,7 @@ void McfWriteHeader(unsigned char header[MCF_HEADER_SIZE], const std::string &na
     memcpy(header + 8, name.data(), name.size() < MCF_NAME_SIZE ? name.size() : MCF_NAME_SIZE);
 }
 
-void AppendRecord(Bytes *container, const std::string &name, uint32_t crc32,
-                  const Bytes &stream)
+void AppendRecord(Bytes *container, const std::string &name, uint32_t crc32, const Bytes &stream)
 {
     unsigned char header[MCF_HEADER_SIZE];
     McfWriteHeader(header, name, crc32, (uint32_t)stream.size());

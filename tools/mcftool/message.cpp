@@ -18,7 +18,10 @@ int FailLines(const std::vector<std::string> &lines)
     return kExitFailure;
 }
 
-void Say(const std::string &what) { fprintf(stderr, "mcftool: %s\n", what.c_str()); }
+void Say(const std::string &what)
+{
+    fprintf(stderr, "mcftool: %s\n", what.c_str());
+}
 
 std::string CannotRead(const std::string &path)
 {

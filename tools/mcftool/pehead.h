@@ -8,9 +8,9 @@
 #include <stdint.h>
 
 enum {
-    PE_IMAGE = 0,        // an MZ header pointing at "PE\0\0"
-    PE_NO_MZ = 1,        // fewer than 64 bytes, or no MZ header
-    PE_NO_SIGNATURE = 2  // no "PE\0\0" (and file header) where it points
+    PE_IMAGE = 0,       // an MZ header pointing at "PE\0\0"
+    PE_NO_MZ = 1,       // fewer than 64 bytes, or no MZ header
+    PE_NO_SIGNATURE = 2 // no "PE\0\0" (and file header) where it points
 };
 
 // Data directories by index.
@@ -18,22 +18,22 @@ const int kPeDirResource = 2;
 const int kPeDirSecurity = 4;
 
 struct PeHeaders {
-    size_t pe;              // file offset of the signature
+    size_t pe; // file offset of the signature
     uint32_t section_count;
-    uint32_t symbol_table;  // file offset of a COFF symbol table, or 0
-    size_t opt;             // file offset of the optional header
+    uint32_t symbol_table; // file offset of a COFF symbol table, or 0
+    size_t opt;            // file offset of the optional header
     uint32_t opt_size;
-    bool optional_fits;     // the optional header (2 bytes or more) lies in the file
-    bool pe32;              // PE32 or PE32+: the fields below are read
-    bool plus;              // PE32+
-    bool has_dirs;          // the optional header reaches its data directories
+    bool optional_fits; // the optional header (2 bytes or more) lies in the file
+    bool pe32;          // PE32 or PE32+: the fields below are read
+    bool plus;          // PE32+
+    bool has_dirs;      // the optional header reaches its data directories
     uint32_t file_alignment, section_alignment; // with has_dirs
-    size_t dirs;            // file offset of the data directories
-    uint32_t dir_count;     // declared, but no more than the optional header holds
-    size_t checksum;        // file offset of the CheckSum field
+    size_t dirs;                                // file offset of the data directories
+    uint32_t dir_count; // declared, but no more than the optional header holds
+    size_t checksum;    // file offset of the CheckSum field
     bool checksum_fits;
-    size_t section_table;   // file offset
-    bool table_fits;        // every section header lies in the file
+    size_t section_table; // file offset
+    bool table_fits;      // every section header lies in the file
 };
 
 struct PeSection {

@@ -18,12 +18,14 @@ double Now()
 } // namespace
 
 Progress::Progress(uint64_t total_bytes, unsigned files)
-    : enabled_(isatty(2) != 0), start_(Now()), total_(total_bytes), before_(0), size_(0),
-      done_(0), files_(files), index_(0), shown_(-1), width_(0)
-{
-}
+    : enabled_(isatty(2) != 0), start_(Now()), total_(total_bytes), before_(0), size_(0), done_(0),
+      files_(files), index_(0), shown_(-1), width_(0)
+{}
 
-Progress::~Progress() { Clear(); }
+Progress::~Progress()
+{
+    Clear();
+}
 
 void Progress::StartFile(const std::string &label, uint64_t size)
 {

@@ -14,7 +14,10 @@ const int kMaxDepth = 3;
 // Bounds for a hostile tree whose directories share children.
 const uint32_t kMaxEntries = 1u << 20;
 
-uint64_t AlignUp(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
+uint64_t AlignUp(uint64_t v, uint64_t a)
+{
+    return (v + a - 1) / a * a;
+}
 
 struct TreeReader {
     const Bytes &f;
@@ -86,7 +89,10 @@ struct TreeReader {
     }
 };
 
-char16_t Upper16(char16_t c) { return c >= 'a' && c <= 'z' ? (char16_t)(c - 32) : c; }
+char16_t Upper16(char16_t c)
+{
+    return c >= 'a' && c <= 'z' ? (char16_t)(c - 32) : c;
+}
 
 // Resource names compare as the loader looks them up: ignoring ASCII case.
 int CompareNames(const std::u16string &a, const std::u16string &b)
@@ -101,9 +107,10 @@ int CompareNames(const std::u16string &a, const std::u16string &b)
 
 } // namespace
 
-bool ReadResourceTree(const Bytes &f, size_t base, uint32_t size,
-                      const std::function<bool(uint32_t rva, uint32_t length, size_t *offset)> &locate,
-                      ResNode *root, std::string *why)
+bool ReadResourceTree(
+    const Bytes &f, size_t base, uint32_t size,
+    const std::function<bool(uint32_t rva, uint32_t length, size_t *offset)> &locate, ResNode *root,
+    std::string *why)
 {
     TreeReader reader = {f, locate, base, size, 0, why};
     return reader.ReadDir(0, 0, root);

@@ -32,9 +32,10 @@ struct ResNode {
 // Reads the tree of the resource section, `size` bytes at file offset
 // `base` of f; `locate` gives the file offset of a leaf's `length` bytes
 // at an address, or false when they lie outside the file.
-bool ReadResourceTree(const Bytes &f, size_t base, uint32_t size,
-                      const std::function<bool(uint32_t rva, uint32_t length, size_t *offset)> &locate,
-                      ResNode *root, std::string *why);
+bool ReadResourceTree(
+    const Bytes &f, size_t base, uint32_t size,
+    const std::function<bool(uint32_t rva, uint32_t length, size_t *offset)> &locate, ResNode *root,
+    std::string *why);
 
 // The entry with this key (a name, or with name null the id), added in
 // sorted place (named entries first, by name, then ids ascending) when
