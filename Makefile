@@ -52,7 +52,7 @@ deps: check-wine
 	@./scripts/install-deps
 
 $(B)/host/CMakeCache.txt: | deps
-	cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Release -DKORVU_WERROR=ON
 
 $(B)/fuzz/CMakeCache.txt: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(B)/fuzz -DKORVU_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "corpus.h"
 #include "crc32.h"
 #include "encoder.h"
@@ -33,7 +34,6 @@
 
 namespace {
 
-typedef std::vector<unsigned char> Bytes;
 
 struct Prepared {
     CorpusFile file;

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "mcfformat.h"
 #include "peres.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memcpy(copy, data, size);
     size_t offset = 0;
     uint32_t length = 0;
-    if (PeFindResource(copy, size, "CMPFILE", 121, &offset, &length)) {
+    if (PeFindResource(copy, size, kPayloadType, kPayloadId, &offset, &length)) {
         if (offset > size || length > size - offset)
             abort();
         volatile uint8_t touch = length ? copy[offset] ^ copy[offset + length - 1] : 0;

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "mcfformat.h"
 #include "peres.h"
 #include "peres_write.h"
 
@@ -15,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const Bytes payload = {'M', 'C', 'F', 'X', 1, 2, 3, 4, 5, 6, 7};
     PeResourceWrite out;
     std::string why;
-    if (!PeWriteResource(stub, "CMPFILE", 121, payload, &out, &why))
+    if (!PeWriteResource(stub, kPayloadType, kPayloadId, payload, &out, &why))
         return 0;
     const Bytes &img = out.image;
     size_t offset;
     uint32_t length;
-    if (!PeFindResource(img.data(), img.size(), "CMPFILE", 121, &offset, &length) ||
+    if (!PeFindResource(img.data(), img.size(), kPayloadType, kPayloadId, &offset, &length) ||
         length != payload.size() || memcmp(&img[offset], payload.data(), length) != 0)
         abort();
     size_t field;
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (stored != PeComputeChecksum(img.data(), img.size(), field))
         abort();
     PeResourceWrite again;
-    if (!PeWriteResource(img, "CMPFILE", 121, payload, &again, &why) || again.image != img)
+    if (!PeWriteResource(img, kPayloadType, kPayloadId, payload, &again, &why) || again.image != img)
         abort();
     return 0;
 }

@@ -12,7 +12,7 @@
 
 #include "container.h"
 #include "implode.h"
-#include "mcfio.h"
+#include "payloadcheck.h"
 #include "mcfstream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -28,12 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     RecordVisitor visit;
     visit.done = [&](const RecordResult &r) {
         streamed.push_back(r);
-        return -1;
+        return true;
     };
     MemorySource src(copy.data() + 4, size - 4);
-    int status = -1;
     std::string damage;
-    WalkEnd end = WalkRecordStream(src, size - 4, visit, &status, &damage);
+    bool ended = WalkRecordStream(src, size - 4, visit, &damage);
 
     size_t n = 0;
     McfRecord rec;
@@ -64,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (n != streamed.size())
         abort();
-    if ((code == MCF_END) != (end == WALK_END) || end == WALK_STOPPED)
+    if ((code == MCF_END) != ended)
         abort();
     return 0;
 }

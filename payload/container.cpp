@@ -5,14 +5,7 @@
 
 #include <string.h>
 
-namespace {
-
-uint32_t ReadLe32(const unsigned char *p)
-{
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
-} // namespace
+#include "le.h"
 
 int McfOpen(McfReader *reader, const void *data, uint32_t size)
 {
@@ -34,20 +27,28 @@ int McfNext(McfReader *reader, McfRecord *record, const unsigned char **stream)
         return MCF_BAD_HEADER;
 
     const unsigned char *p = reader->next;
-    record->stream_length = ReadLe32(p);
-    record->crc32 = ReadLe32(p + 4);
-    memcpy(record->file_name, p + 8, MCF_NAME_SIZE);
-    if (record->file_name[0] == 0)
-        return MCF_END;
-    if (memchr(record->file_name, 0, MCF_NAME_SIZE) == nullptr ||
-        !McfIsPlainFileName(record->file_name))
-        return MCF_BAD_NAME;
+    int header = McfReadHeader(p, record);
+    if (header != MCF_RECORD)
+        return header;
     if (record->stream_length > reader->left - MCF_HEADER_SIZE)
         return MCF_BAD_STREAM;
 
     *stream = p + MCF_HEADER_SIZE;
     reader->next = p + MCF_HEADER_SIZE + record->stream_length;
     reader->left -= MCF_HEADER_SIZE + record->stream_length;
+    return MCF_RECORD;
+}
+
+int McfReadHeader(const unsigned char *header, McfRecord *record)
+{
+    record->stream_length = GetLe32(header);
+    record->crc32 = GetLe32(header + 4);
+    memcpy(record->file_name, header + 8, MCF_NAME_SIZE);
+    if (record->file_name[0] == 0)
+        return MCF_END;
+    if (memchr(record->file_name, 0, MCF_NAME_SIZE) == nullptr ||
+        !McfIsPlainFileName(record->file_name))
+        return MCF_BAD_NAME;
     return MCF_RECORD;
 }
 

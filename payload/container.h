@@ -49,6 +49,13 @@ int McfOpen(McfReader *reader, const void *data, uint32_t size);
 // *record may then hold the rejected header, *stream is null.
 int McfNext(McfReader *reader, McfRecord *record, const unsigned char **stream);
 
+// Reads one record header (MCF_HEADER_SIZE bytes at `header`) into
+// *record: MCF_END for an empty name, MCF_BAD_NAME for a name that is not
+// terminated in 260 bytes or not a plain file name, else MCF_RECORD. The
+// stream's bounds are the caller's to check: the installer has it in
+// memory, mcftool reads it from a file.
+int McfReadHeader(const unsigned char *header, McfRecord *record);
+
 // The length of the longest file name among the records, read from the
 // headers alone (nothing is decoded): the setup dialog sizes its limit on the
 // application directory by it. Stops at the first damaged record; 0 for a

@@ -11,6 +11,7 @@
 // nothing: before main where the C start-up code runs constructors, and by
 // the first call otherwise (setup.exe has its own entry point).
 #include "crc32.h"
+#include "le.h"
 
 #include <string.h>
 
@@ -54,17 +55,6 @@ void BuildTables()
 // the check in UpdateCrc32 covers programs without constructors.
 const bool g_built_at_start = (BuildTables(), true);
 
-inline uint32_t Load32(const unsigned char *p)
-{
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint32_t v;
-    memcpy(&v, p, 4);
-    return v;
-#else
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-#endif
-}
-
 // A lane's register, with its word already XORed in, one row further on.
 inline uint32_t AcrossRow(uint32_t c)
 {
@@ -98,18 +88,18 @@ uint32_t UpdateCrc32(const char *buffer, const uint32_t *length, const uint32_t 
         // is linear, so the lanes' registers add up to the whole one.
         uint32_t c0 = c, c1 = 0, c2 = 0, c3 = 0, c4 = 0;
         for (; rows > 1; rows--, p += kRowBytes) {
-            c0 = AcrossRow(c0 ^ Load32(p));
-            c1 = AcrossRow(c1 ^ Load32(p + 4));
-            c2 = AcrossRow(c2 ^ Load32(p + 8));
-            c3 = AcrossRow(c3 ^ Load32(p + 12));
-            c4 = AcrossRow(c4 ^ Load32(p + 16));
+            c0 = AcrossRow(c0 ^ GetLe32(p));
+            c1 = AcrossRow(c1 ^ GetLe32(p + 4));
+            c2 = AcrossRow(c2 ^ GetLe32(p + 8));
+            c3 = AcrossRow(c3 ^ GetLe32(p + 12));
+            c4 = AcrossRow(c4 ^ GetLe32(p + 16));
         }
         // Last row: each lane's register joins the running one at its word.
-        c = AcrossWord(c0 ^ Load32(p));
-        c = AcrossWord(c ^ c1 ^ Load32(p + 4));
-        c = AcrossWord(c ^ c2 ^ Load32(p + 8));
-        c = AcrossWord(c ^ c3 ^ Load32(p + 12));
-        c = AcrossWord(c ^ c4 ^ Load32(p + 16));
+        c = AcrossWord(c0 ^ GetLe32(p));
+        c = AcrossWord(c ^ c1 ^ GetLe32(p + 4));
+        c = AcrossWord(c ^ c2 ^ GetLe32(p + 8));
+        c = AcrossWord(c ^ c3 ^ GetLe32(p + 12));
+        c = AcrossWord(c ^ c4 ^ GetLe32(p + 16));
         p += kRowBytes;
     }
     for (; n > 0; n--, p++)

@@ -8,6 +8,7 @@
 // and cut-off streams end the same way. A loop per literal mode; copies go
 // into a window that moves down once per 4,096-byte block.
 #include "implode.h"
+#include "le.h"
 
 #include <string.h>
 
@@ -201,25 +202,11 @@ struct BitReader {
     const unsigned char *input;
 };
 
-inline uint64_t Load64(const unsigned char *p)
-{
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t v;
-    memcpy(&v, p, 8);
-    return v;
-#else
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; i--)
-        v = (v << 8) | p[i];
-    return v;
-#endif
-}
-
 // With 8 bytes left in the block: the register topped up to 56 bits or more
 // in one load, the bytes that fit taken from the block.
 inline void RefillWord(BitReader &r)
 {
-    r.buffer |= Load64(r.input + r.position) << r.count;
+    r.buffer |= GetLe64(r.input + r.position) << r.count;
     r.position += (63 - r.count) >> 3;
     r.count |= 56;
 }
@@ -446,7 +433,6 @@ uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader *reader)
     }
     uint32_t size = position - IMPLODE_BLOCK_SIZE;
     work->write((char *)output + IMPLODE_BLOCK_SIZE, &size, work->param);
-    work->output_position = position;
     *reader = r;
     return unit;
 }
@@ -473,7 +459,6 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
     work->dictionary_bits = work->input[1];
     if (work->dictionary_bits < 4 || work->dictionary_bits > 6)
         return IMPLODE_BAD_DICTSIZE;
-    work->dictionary_mask = 0xFFFFu >> (16 - work->dictionary_bits);
     if (work->literal_mode == 1)
         BuildTextTables(work);
     else if (work->literal_mode != 0)

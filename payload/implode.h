@@ -71,9 +71,7 @@ struct ImplodeDistanceEntry {
 
 struct ImplodeWorkArea {
     uint32_t literal_mode;
-    uint32_t output_position;
     uint32_t dictionary_bits;
-    uint32_t dictionary_mask;
     uint64_t bit_buffer;       // unread bits, the next one in bit 0
     uint32_t bit_count;        // valid bits in bit_buffer (at least 8 while decoding)
     uint32_t input_position;
@@ -93,7 +91,8 @@ struct ImplodeWorkArea {
     unsigned char literal_code_bits[256];   // of a longer code: the bits after its first 4, 6 or 8
 };
 
-// What the extraction allocates for one stream.
+// What the extraction allocates for one stream: a fixed figure, not
+// sizeof, so that the area may shrink without the allocation changing.
 #define IMPLODE_WORK_AREA_SIZE 36312
 static_assert(sizeof(ImplodeWorkArea) <= IMPLODE_WORK_AREA_SIZE,
               "the work area must fit in what the extraction allocates");
@@ -107,6 +106,16 @@ uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
 // wholly after the byte that holds the end unit's last bit (the unused
 // bits of that byte are padding). A stream with none has no slack.
 uint32_t ImplodeUnusedInput(const ImplodeWorkArea *work);
+
+// For messages: the name of a result, "IMPLODE_OK" and so on.
+const char *ImplodeResultName(uint32_t result);
+
+// 1 when a stream of stream_length bytes that decoded to `expanded` bytes
+// with `trailing` bytes behind the byte holding its end unit (what
+// ImplodeUnusedInput says plus what was never read) is sound: a sound
+// stream ends in its last byte, but for an empty input's, which carries
+// one byte more so that the decoder's first read gets more than 4 bytes.
+int ImplodeEndsInLastByte(uint64_t stream_length, uint64_t expanded, uint64_t trailing);
 
 // The format's static code tables, shared with the encoder. Code values
 // have the first bit sent in bit 0.

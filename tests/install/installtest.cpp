@@ -1,7 +1,7 @@
 #include "installtest.h"
 #include "copydlg.h"
 #include "encoder.h"
-#include "mcfio.h"
+#include "payloadcheck.h"
 #include "resource.h"
 #include <commctrl.h>
 #include <stdio.h>

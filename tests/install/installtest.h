@@ -9,7 +9,8 @@
 #include <vector>
 #include "setup.h"
 
-typedef std::vector<unsigned char> Bytes;
+#include "bytes.h"
+
 
 // ---- failure boxes
 

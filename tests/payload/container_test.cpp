@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "container.h"
 
 namespace {
-
-typedef std::vector<unsigned char> Bytes;
 
 void Put32(Bytes *b, uint32_t v)
 {

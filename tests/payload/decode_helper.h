@@ -8,9 +8,8 @@
 
 #include <vector>
 
+#include "bytes.h"
 #include "implode.h"
-
-typedef std::vector<unsigned char> Bytes;
 
 struct DecodeRun {
     uint32_t result = 0xDEAD;

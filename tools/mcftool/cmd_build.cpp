@@ -15,50 +15,29 @@
 #include "records.h"
 #include "safeout.h"
 
-namespace {
-
-const char kPayloadType[] = "CMPFILE";
-const uint32_t kPayloadId = 121;
-
-} // namespace
-
 int CmdBuild(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, 2, argc, &opt,
-                         &cp, &status);
-    if (i < 0)
-        return status;
-    if (opt.stub.empty())
-        return Usage();
-    std::string out_path = argv[i++];
-    std::vector<std::string> operands(argv + i, argv + argc);
-    std::string why;
-
-    // Everything that can be refused is refused before a byte is encoded.
-    std::string problem = OutputTargetProblem(out_path, opt.force);
-    if (!problem.empty())
-        return Fail(problem);
+    CommandLine c;
+    std::string out_path, why;
     std::vector<InputFile> files;
-    if (!GatherInputs(operands, cp, &files))
-        return kExitFailure;
+    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c,
+                          &out_path, &files))
+        return c.status;
     Bytes stub;
-    if (!ReadWholeFile(opt.stub, &stub))
-        return Fail(CannotRead(opt.stub));
+    if (!ReadWholeFile(c.opt.stub, &stub))
+        return Fail(CannotRead(c.opt.stub));
     PeResourceWrite trial;
     if (!PeWriteResource(stub, kPayloadType, kPayloadId, Bytes(), &trial, &why))
-        return Fail(opt.stub + ": cannot be used as the stub: " + why);
+        return Fail(c.opt.stub + ": cannot be used as the stub: " + why);
 
     SafeOutputFile out;
-    if (!out.Open(out_path, opt.force, &why))
+    if (!out.Open(out_path, c.opt.force, &why))
         return Fail(why);
     // The container goes to memory or a temporary file as it is encoded,
     // then into the written file behind the rebuilt resource tree: memory
     // stays bounded whatever the payload's size.
     SpillBuffer container;
-    if (!WriteContainer(files, opt.best,
+    if (!WriteContainer(files, c.opt.best,
                         [&](const unsigned char *data, size_t size) {
                             return container.Append(data, size);
                         },
@@ -72,20 +51,22 @@ int CmdBuild(int argc, char **argv)
             out.file(), &notes, &why))
         return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
     for (const std::string &note : notes)
-        fprintf(stderr, "mcftool: %s: note: %s\n", opt.stub.c_str(), note.c_str());
+        Say(c.opt.stub + ": note: " + note);
     if (fflush(out.file()) != 0)
         return Fail(CannotWrite(out_path));
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
-    unsigned count;
-    status = VerifyContainerFile(out.temp_path().c_str(), cp, &count);
-    if (status != -1) {
-        fprintf(stderr, "mcftool: %s: not written\n", out_path.c_str());
+    Verified verified;
+    bool read = VerifyContainerFile(out.temp_path().c_str(), c.cp, &verified, &why);
+    int status = ReportVerified(read, verified, why);
+    if (status != 0) {
+        Say(out_path + ": not written");
         return status;
     }
-    if (count != files.size())
+    if (verified.files != files.size())
         return Fail(out_path + ": not written: the written resource holds " +
-                    std::to_string(count) + " files, not " + std::to_string(files.size()));
+                    std::to_string(verified.files) + " files, not " +
+                    std::to_string(files.size()));
     struct stat st;
     uint64_t image_size = fstat(fileno(out.file()), &st) == 0 ? (uint64_t)st.st_size : 0;
     if (!out.Commit(&why))

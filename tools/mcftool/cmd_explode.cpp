@@ -8,7 +8,7 @@
 
 #include "commands.h"
 #include "implode.h"
-#include "mcfstream.h"
+#include "mcfformat.h"
 #include "safeout.h"
 
 namespace {
@@ -24,7 +24,7 @@ struct Explode {
     int write_errno;
 };
 
-const uint64_t kMaxStream = 0xFFFFFFFFu;
+const uint64_t kMaxStream = kMaxFormatSize;
 
 uint32_t ReadIn(char *buffer, uint32_t *size, void *param)
 {
@@ -66,7 +66,7 @@ int CmdExplode(int argc, char **argv)
     if (in_path != "-") {
         uint64_t size;
         if (RegularFileSize(in_path, &size, &why) && size > kMaxStream)
-            return Fail(in_name + ": larger than 4 GB, more than the format's sizes can hold");
+            return Fail(in_name + ": " MCF_TOO_LARGE);
         in = fopen(in_path.c_str(), "rb");
         if (!in)
             return Fail(CannotRead(in_path));
@@ -81,14 +81,12 @@ int CmdExplode(int argc, char **argv)
         }
     } closer = {in};
 
-    SafeOutputFile out;
-    FILE *sink = stdout;
-    if (out_path != "-") {
-        if (!out.Open(out_path, opt.force, &why))
-            return Fail(why);
-        sink = out.file();
+    OutputTarget out;
+    if (!out.Open(out_path, opt.force, &why))
+        return Fail(why);
+    FILE *sink = out.file();
+    if (!out.is_stdout())
         setvbuf(sink, nullptr, _IOFBF, 1 << 16);
-    }
     static ImplodeWorkArea work;
     uint64_t in_size = 0;
     std::string ignored;
@@ -102,30 +100,24 @@ int CmdExplode(int argc, char **argv)
     if (ferror(in))
         return Fail(CannotRead(in_name));
     if (e.too_large)
-        return Fail(in_name + ": larger than 4 GB, more than the format's sizes can hold");
+        return Fail(in_name + ": " MCF_TOO_LARGE);
     if (result != IMPLODE_OK) {
         // OUT is left as it was; on standard output the part decoded is out.
-        Fail(in_name + ": " + ImplodeResultName(result) + (out_path == "-" ? "" : " (not written)"));
+        Fail(in_name + ": " + ImplodeResultName(result) + (out.is_stdout() ? "" : " (not written)"));
         return 10 + (int)result;
     }
     if (e.write_failed) {
         errno = e.write_errno;
-        return Fail(CannotWrite(out_path == "-" ? "standard output" : out_path));
+        return Fail(CannotWrite(out.name()));
     }
     // Bytes behind the end unit: what the decoder did not use of its last
     // read, and whatever it never read. An empty input's stream has its one
     // byte of padding for the decoder's sake.
     char more;
     uint64_t unused = ImplodeUnusedInput(&work) + fread(&more, 1, 1, in);
-    if (unused > 0 && !(e.read == 5 && unused == 1 && e.written == 0))
-        fprintf(stderr, "mcftool: %s: note: bytes after the end of the stream\n",
-                in_name.c_str());
-    if (out_path == "-") {
-        if (fflush(stdout) != 0 || ferror(stdout))
-            return Fail(CannotWrite("standard output"));
-        return 0;
-    }
-    if (!out.Commit(&why))
+    if (!ImplodeEndsInLastByte(e.read, e.written, unused))
+        Say(in_name + ": note: bytes after the end of the stream");
+    if (!out.Finish(&why))
         return Fail(why);
     return 0;
 }

@@ -32,14 +32,11 @@ std::string PlainNameProblem(const std::string &name)
 
 int CmdExtract(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &opt, &cp, &status);
-    if (i < 0)
-        return status;
-    const char *in = argv[i];
-    std::string dir = argv[i + 1];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &c))
+        return c.status;
+    const char *in = argv[c.first];
+    std::string dir = argv[c.first + 1];
     std::string why;
     // DIR is a name on this system, where a backslash is no separator: a
     // trailing one would make a folder whose name ends in it.
@@ -83,7 +80,7 @@ int CmdExtract(int argc, char **argv)
             open_problem = why;
             return sink;
         }
-        if (!cp.ToUtf8(r.file_name, &utf8, &why)) {
+        if (!c.cp.ToUtf8(r.file_name, &utf8, &why)) {
             open_problem = why;
             return sink;
         }
@@ -92,7 +89,7 @@ int CmdExtract(int argc, char **argv)
             return sink;
         path = prefix + utf8;
         out.reset(new SafeOutputFile);
-        if (!out->Open(path, opt.force, &why)) {
+        if (!out->Open(path, c.opt.force, &why)) {
             open_problem = why;
             out.reset();
             return sink;
@@ -104,28 +101,30 @@ int CmdExtract(int argc, char **argv)
         };
         return sink;
     };
+    // The first record that cannot be written ends the extraction.
+    std::string stop;
     visit.done = [&](const RecordResult &r) {
-        std::string name = LocalName(r.record.file_name, cp);
-        if (!open_problem.empty())
-            return Fail(have_dir ? std::string(in) + ": " + name + ": " + open_problem +
-                                       " (not written)"
-                                 : open_problem);
-        if (!r.problem.empty()) {
-            out.reset();
-            return Fail(std::string(in) + ": " + name + ": " + r.problem + " (not written)");
-        }
-        std::string why = write_problem;
-        if (!why.empty() || !out->Commit(&why)) {
-            out.reset();
-            return Fail(why);
+        std::string name = LocalName(r.record.file_name, c.cp);
+        if (!open_problem.empty()) {
+            stop = have_dir ? std::string(in) + ": " + name + ": " + open_problem + " (not written)"
+                            : open_problem;
+        } else if (!r.problem.empty()) {
+            stop = std::string(in) + ": " + name + ": " + r.problem + " (not written)";
+        } else {
+            stop = write_problem;
+            if (stop.empty() && out->Commit(&stop))
+                printf("%s\n", path.c_str());
         }
         out.reset();
-        printf("%s\n", path.c_str());
-        return -1;
+        return stop.empty();
     };
-    status = WalkRecords(in, visit);
+    bool read = WalkRecords(in, visit, &why);
     out.reset();
-    if (status == -1 && !make_dir(&why))
+    if (!read)
+        return Fail(why);
+    if (!stop.empty())
+        return Fail(stop);
+    if (!make_dir(&why))
         return Fail(why); // an empty container: the folder, empty
-    return status == -1 ? 0 : status;
+    return 0;
 }

@@ -22,13 +22,10 @@ int CmdImplode(int argc, char **argv)
     if (in != "-" && !RegularFileSize(in, &size, &why))
         return Fail(in + ": " + why);
 
-    SafeOutputFile out;
-    FILE *sink = stdout;
-    if (out_path != "-") {
-        if (!out.Open(out_path, force, &why))
-            return Fail(why);
-        sink = out.file();
-    }
+    OutputTarget out;
+    if (!out.Open(out_path, force, &why))
+        return Fail(why);
+    FILE *sink = out.file();
     ImplodeEncoder encoder(header);
     Bytes stream;
     bool write_failed = false;
@@ -52,14 +49,9 @@ int CmdImplode(int argc, char **argv)
     encoder.Take(&stream);
     if (!write_failed && fwrite(stream.data(), 1, stream.size(), sink) != stream.size())
         write_failed = true;
-    if (out_path == "-") {
-        if (write_failed || fflush(stdout) != 0 || ferror(stdout))
-            return Fail(CannotWrite("standard output"));
-        return 0;
-    }
     if (write_failed)
-        return Fail(CannotWrite(out_path));
-    if (!out.Commit(&why))
+        return Fail(CannotWrite(out.name()));
+    if (!out.Finish(&why))
         return Fail(why);
     return 0;
 }

@@ -9,13 +9,10 @@
 
 int CmdList(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
-    if (i < 0)
-        return status;
-    const char *in = argv[i];
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &c))
+        return c.status;
+    const char *in = argv[c.first];
     uint64_t stored = 0, expanded = 0;
     unsigned files = 0, damaged = 0;
     bool titled = false;
@@ -32,23 +29,23 @@ int CmdList(int argc, char **argv)
         double ratio = r.expanded == 0 ? 0.0 : 100.0 * r.record.stream_length / r.expanded;
         printf("%10u %10.0f %5.1f%%  %08x  %-6s %s%s%s\n", (unsigned)r.record.stream_length,
                (double)r.expanded, ratio, (unsigned)r.record.crc32, header,
-               LocalName(r.record.file_name, cp).c_str(), r.problem.empty() ? "" : "  !! ",
+               LocalName(r.record.file_name, c.cp).c_str(), r.problem.empty() ? "" : "  !! ",
                r.problem.c_str());
         stored += r.record.stream_length;
         expanded += r.expanded;
         files++;
         if (!r.problem.empty())
             damaged++;
-        return -1;
+        return true;
     };
-    status = WalkRecords(in, visit);
+    std::string why;
+    bool read = WalkRecords(in, visit, &why);
     fflush(stdout);
-    if (status != -1)
-        return status; // the message is out; no total for a container not read to its end
+    if (!read)
+        return Fail(why); // no total for a container not read to its end
     if (damaged)
         return Fail(std::string(in) + ": " + std::to_string(damaged) + " of " +
                     std::to_string(files) + " files are damaged (marked !!)");
-    // Doubles, not long long: the Windows build prints with the old runtime.
     printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
            expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");

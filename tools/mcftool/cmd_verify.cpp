@@ -8,17 +8,29 @@
 
 int CmdVerify(int argc, char **argv)
 {
-    Options opt;
-    CodePage cp;
-    int status;
-    int i = ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &opt, &cp, &status);
-    if (i < 0)
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE, 1, 1, &c))
+        return c.status;
+    const char *in = argv[c.first];
+    Verified verified;
+    std::string why;
+    bool read = VerifyContainerFile(in, c.cp, &verified, &why);
+    int status = ReportVerified(read, verified, why);
+    if (status != 0)
         return status;
-    const char *in = argv[i];
-    unsigned files;
-    status = VerifyContainerFile(in, cp, &files);
-    if (status != -1)
-        return status;
-    printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");
+    printf("%s: %u file%s, all sound\n", in, verified.files, verified.files == 1 ? "" : "s");
+    return 0;
+}
+
+int ReportVerified(bool read, const Verified &verified, const std::string &why)
+{
+    for (const std::string &problem : verified.problems)
+        Say(problem);
+    if (!read)
+        return Fail(why);
+    if (!verified.problems.empty())
+        return Fail(verified.label + ": " + std::to_string(verified.problems.size()) + " of " +
+                    std::to_string(verified.files) +
+                    " files are corrupt or cannot be installed");
     return 0;
 }

@@ -8,8 +8,9 @@
 // last 518 positions, and their back-links soon join in one position; all
 // before it is final and is written out. Memory is a fixed window of
 // positions (`span`), whatever the input's size. Should the back-links not
-// join within the span, the parse keeps only the paths through the current
-// cheapest position's back-link at half the span (a "cut"): the stream is
+// join within half the span, the parse keeps only the paths through one
+// position of the current position's own path, the first a quarter of the
+// span or more back (a "cut"): the stream is
 // then the optimum among the parses through that position, no longer
 // necessarily the optimum overall. Cuts() counts them; none has been seen
 // on real files with the default span.
@@ -110,4 +111,7 @@ private:
 // Cost in bits of one unit under `header`.
 uint32_t ImplodeLiteralCost(ImplodeHeader header, unsigned char byte);
 uint32_t ImplodeCopyCost(ImplodeHeader header, uint32_t length, uint32_t distance);
+// The part of a copy's cost that does not depend on its distance: flag,
+// length code and extra bits.
+uint32_t ImplodeLengthCost(uint32_t length);
 const uint32_t kImplodeEndCost = 16; // flag, length code 15, extra 255

@@ -15,7 +15,6 @@
 
 #include "crc32.h"
 #include "implode.h"
-#include "mcfio.h"
 #include "peres.h"
 
 size_t FileSource::Read(void *buffer, size_t n) { return fread(buffer, 1, n, file_); }
@@ -36,49 +35,20 @@ ContainerFile::~ContainerFile()
         fclose(file);
 }
 
-namespace {
-
-uint32_t Le16(const unsigned char *p) { return p[0] | p[1] << 8; }
-uint32_t Le32(const unsigned char *p)
+bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset,
+                        uint32_t *length, std::string *why)
 {
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
-} // namespace
-
-bool PeSectionsFit(const unsigned char *head, size_t head_size, uint64_t file_size,
-                   std::string *why)
-{
-    if (head_size < 0x40) {
-        *why = "PE file cut short in its headers";
-        return false;
-    }
-    uint64_t pe = Le32(head + 0x3C);
-    if (pe + 24 > head_size) {
-        *why = "PE file cut short in its headers";
-        return false;
-    }
-    uint32_t count = Le16(head + pe + 6);
-    uint64_t table = pe + 24 + Le16(head + pe + 20);
-    if (table + (uint64_t)count * 40 > head_size) {
-        *why = "PE file cut short in its section table";
-        return false;
-    }
-    for (uint32_t i = 0; i < count; i++) {
-        const unsigned char *s = head + table + (size_t)i * 40;
-        uint64_t raw_size = Le32(s + 16), raw = Le32(s + 20);
-        if (raw_size != 0 && raw + raw_size > file_size) {
-            char name[9] = {0};
-            memcpy(name, s, 8);
-            for (char &c : name)
-                if (c && (c < 0x20 || c > 0x7E))
-                    c = '?';
-            *why = "PE file cut short: its section " + std::string(name) + " ends at byte " +
-                   std::to_string(raw + raw_size) + " of " + std::to_string(file_size);
-            return false;
-        }
-    }
-    return true;
+    if (!PeIsImage(image, size))
+        *why = "neither a container (no MCFX magic) nor a PE file";
+    else if (!PeSectionsFit(image, size, size, why))
+        ;
+    else if (!PeFindResource(image, size, kPayloadType, kPayloadId, offset, length))
+        *why = "PE file without a readable CMPFILE resource 121";
+    else if (*length < 4 || memcmp(image + *offset, MCF_MAGIC, 4) != 0)
+        *why = "the CMPFILE resource 121 has no MCFX magic";
+    else
+        return true;
+    return false;
 }
 
 // mcftool runs on the build machine; the Windows trees link the portable
@@ -91,7 +61,7 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
     } else {
         c->file = fopen(path.c_str(), "rb");
         if (!c->file) {
-            *why = std::string("cannot read: ") + strerror(errno);
+            *why = ReadFailure();
             return false;
         }
     }
@@ -103,8 +73,8 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
     size_t got = fread(magic, 1, 4, c->file);
     if (got == 4 && memcmp(magic, MCF_MAGIC, 4) == 0) {
         if (regular) {
-            if ((uint64_t)st.st_size > kMaxContainer) {
-                *why = "container larger than 4 GB, more than the format's sizes can hold";
+            if ((uint64_t)st.st_size > kMaxFormatSize) {
+                *why = "container " MCF_TOO_LARGE;
                 return false;
             }
             c->size = (uint64_t)st.st_size - 4;
@@ -113,7 +83,7 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
     }
     if (got < 2 || magic[0] != 'M' || magic[1] != 'Z') {
         if (ferror(c->file))
-            *why = std::string("cannot read: ") + strerror(errno);
+            *why = ReadFailure();
         else
             *why = "neither a container (no MCFX magic) nor a PE file";
         return false;
@@ -126,28 +96,17 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
     size_t size = (size_t)st.st_size;
     void *map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(c->file), 0);
     if (map == MAP_FAILED) {
-        *why = std::string("cannot read: ") + strerror(errno);
+        *why = ReadFailure();
         return false;
     }
-    const unsigned char *image = (const unsigned char *)map;
     size_t offset = 0;
     uint32_t length = 0;
-    bool ok = false;
-    if (!PeIsImage(image, size))
-        *why = "neither a container (no MCFX magic) nor a PE file";
-    else if (!PeSectionsFit(image, size, size, why))
-        ;
-    else if (!PeFindResource(image, size, "CMPFILE", 121, &offset, &length))
-        *why = "PE file without a readable CMPFILE resource 121";
-    else if (length < 4 || memcmp(image + offset, MCF_MAGIC, 4) != 0)
-        *why = "the CMPFILE resource 121 has no MCFX magic";
-    else
-        ok = true;
+    bool ok = FindPayloadInImage((const unsigned char *)map, size, &offset, &length, why);
     munmap(map, size);
     if (!ok)
         return false;
     if (fseeko(c->file, (off_t)offset + 4, SEEK_SET) != 0) {
-        *why = std::string("cannot read: ") + strerror(errno);
+        *why = ReadFailure();
         return false;
     }
     c->size = length - 4;
@@ -211,8 +170,8 @@ bool Skip(ByteSource &src, uint64_t n)
 
 } // namespace
 
-WalkEnd WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit,
-                         int *status, std::string *damage)
+bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit,
+                      std::string *damage)
 {
     static ImplodeWorkArea work; // not on the stack of small-stack hosts
     uint64_t left = size;        // kUnknownSize: until the source ends
@@ -221,41 +180,38 @@ WalkEnd WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &vi
         unsigned char header[MCF_HEADER_SIZE];
         size_t got = left == 0 ? 0 : src.Read(header, MCF_HEADER_SIZE);
         if (got == 0 && !src.Failed())
-            return WALK_END;
+            return true;
         if (got < MCF_HEADER_SIZE) {
-            *damage = src.Failed() ? std::string("cannot read: ") + strerror(errno)
+            *damage = src.Failed() ? ReadFailure()
                                    : "corrupt: a record header runs past the end";
-            return WALK_DAMAGED;
+            return false;
         }
         if (left != kUnknownSize && left < MCF_HEADER_SIZE) {
             *damage = "corrupt: a record header runs past the end";
-            return WALK_DAMAGED;
+            return false;
         }
         RecordResult r;
         McfRecord &rec = r.record;
-        rec.stream_length = Le32(header);
-        rec.crc32 = Le32(header + 4);
-        memcpy(rec.file_name, header + 8, MCF_NAME_SIZE);
-        if (rec.file_name[0] == 0)
-            return WALK_END; // the installer stops here too; the rest is ignored
-        if (memchr(rec.file_name, 0, MCF_NAME_SIZE) == nullptr ||
-            !McfIsPlainFileName(rec.file_name)) {
+        int read = McfReadHeader(header, &rec);
+        if (read == MCF_END)
+            return true; // the installer stops here too; the rest is ignored
+        if (read != MCF_RECORD) {
             *damage = "corrupt or unsafe: a record's name is not a plain file name";
-            return WALK_DAMAGED;
+            return false;
         }
         if (left != kUnknownSize) {
             left -= MCF_HEADER_SIZE;
             if (rec.stream_length > left) {
                 *damage = "corrupt: the stream of " + std::string(rec.file_name) +
                           " runs past the end";
-                return WALK_DAMAGED;
+                return false;
             }
             left -= rec.stream_length;
         }
         total += MCF_HEADER_SIZE + (uint64_t)rec.stream_length;
-        if (total > kMaxContainer) {
-            *damage = "container larger than 4 GB, more than the format's sizes can hold";
-            return WALK_DAMAGED;
+        if (total > kMaxFormatSize) {
+            *damage = "container " MCF_TOO_LARGE;
+            return false;
         }
 
         std::function<void(const unsigned char *, size_t)> sink;
@@ -273,23 +229,20 @@ WalkEnd WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &vi
             r.decoder = ExpandImplodeStream(ReadStream, WriteStream, &work, &s);
             r.crc32 = ~s.crc;
             if (s.short_read && src.Failed()) {
-                *damage = std::string("cannot read: ") + strerror(errno);
-                return WALK_DAMAGED;
+                *damage = ReadFailure();
+                return false;
             }
             if (s.short_read || !Skip(src, s.left)) {
                 *damage = "corrupt: the stream of " + std::string(rec.file_name) +
                           " runs past the end";
-                return WALK_DAMAGED;
+                return false;
             }
             if (r.decoder != IMPLODE_OK) {
                 r.problem = std::string("decoder: ") + ImplodeResultName(r.decoder);
-            } else if (s.left + ImplodeUnusedInput(&work) > 0 &&
-                       !(rec.stream_length == 5 && r.expanded == 0 && s.left == 0 &&
-                         ImplodeUnusedInput(&work) == 1)) {
+            } else if (!ImplodeEndsInLastByte(rec.stream_length, r.expanded,
+                                              (uint64_t)s.left + ImplodeUnusedInput(&work))) {
                 // The setup program refuses a stream it did not read to the
-                // end; a sound stream ends with its end unit in its last byte
-                // (but for an empty input's, which carries one byte more for
-                // the decoder's sake).
+                // end.
                 r.problem = "bytes after the end of the stream";
             } else if (r.crc32 != rec.crc32) {
                 char buf[64];
@@ -298,10 +251,7 @@ WalkEnd WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &vi
                 r.problem = buf;
             }
         }
-        int st = visit.done(r);
-        if (st != -1) {
-            *status = st;
-            return WALK_STOPPED;
-        }
+        if (!visit.done(r))
+            return true;
     }
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "container.h"
+#include "mcfformat.h"
 
 // Bytes read in order from somewhere.
 class ByteSource {
@@ -43,7 +44,6 @@ private:
 };
 
 const uint64_t kUnknownSize = ~(uint64_t)0;
-const uint64_t kMaxContainer = 0xFFFFFFFFu;
 
 // A container opened for reading: the file positioned at its first byte.
 struct ContainerFile {
@@ -63,10 +63,11 @@ struct ContainerFile {
 // (not naming the file). On the build machine (POSIX) only.
 bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *why);
 
-// 1 when every section's raw data of the PE image `head` (its first bytes,
-// at least the section table) lies within file_size. *why says which not.
-bool PeSectionsFit(const unsigned char *head, size_t head_size, uint64_t file_size,
-                   std::string *why);
+// The payload inside a PE file held in memory: every section within the
+// file, a CMPFILE resource 121, the MCFX magic at its start. True with
+// its *offset and *length, else false with *why.
+bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset,
+                        uint32_t *length, std::string *why);
 
 struct RecordResult {
     McfRecord record;
@@ -79,18 +80,16 @@ struct RecordResult {
 };
 
 // Called for each record: before its stream (may return a sink for the
-// decoded bytes, or an empty function), and after it. A return other than
-// -1 from `done` stops the walk with that status.
+// decoded bytes, or an empty function), and after it. `done` returns false
+// to stop the walk.
 struct RecordVisitor {
     std::function<std::function<void(const unsigned char *, size_t)>(const McfRecord &)> begin;
-    std::function<int(const RecordResult &)> done;
+    std::function<bool(const RecordResult &)> done;
 };
 
-enum WalkEnd { WALK_END, WALK_STOPPED, WALK_DAMAGED };
-
 // Walks the records after the magic (which the caller has read or checked)
-// from src, `size` bytes of container after the magic or kUnknownSize.
-// WALK_DAMAGED sets *damage to why the container cannot be read further;
-// WALK_STOPPED sets *status to the visitor's.
-WalkEnd WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit,
-                         int *status, std::string *damage);
+// from src, `size` bytes of container after the magic or kUnknownSize, to
+// the end or until the visitor stops it. False with *damage when the
+// container cannot be read further.
+bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit,
+                      std::string *damage);

@@ -356,6 +356,12 @@ void MarkDuplicates(std::vector<CheckedName> *names)
     }
 }
 
+void AddNameProblems(CheckedName *n, const CodePage &cp)
+{
+    std::vector<std::string> more = NameProblems(n->utf8, n->ansi, cp);
+    n->reasons.insert(n->reasons.end(), more.begin(), more.end());
+}
+
 } // namespace
 
 std::vector<CheckedName> CheckUtf8Names(const std::vector<std::string> &utf8_names,
@@ -370,8 +376,7 @@ std::vector<CheckedName> CheckUtf8Names(const std::vector<std::string> &utf8_nam
             n.reasons.push_back(why);
             n.ansi.clear();
         }
-        std::vector<std::string> more = NameProblems(name, n.ansi, cp);
-        n.reasons.insert(n.reasons.end(), more.begin(), more.end());
+        AddNameProblems(&n, cp);
         out.push_back(n);
     }
     MarkDuplicates(&out);
@@ -390,8 +395,7 @@ std::vector<CheckedName> CheckAnsiNames(const std::vector<std::string> &ansi_nam
             n.utf8 = name;
             n.reasons.push_back(why);
         } else {
-            std::vector<std::string> more = NameProblems(n.utf8, n.ansi, cp);
-            n.reasons.insert(n.reasons.end(), more.begin(), more.end());
+            AddNameProblems(&n, cp);
         }
         out.push_back(n);
     }
@@ -415,4 +419,12 @@ std::string Printable(const std::string &name)
         }
     }
     return out;
+}
+
+std::string JoinReasons(const std::vector<std::string> &reasons)
+{
+    std::string all;
+    for (const std::string &r : reasons)
+        all += (all.empty() ? "" : "; ") + r;
+    return all;
 }

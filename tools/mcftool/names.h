@@ -82,3 +82,6 @@ std::vector<CheckedName> CheckAnsiNames(const std::vector<std::string> &ansi_nam
 // A name for messages: printable as it stands, control characters and
 // invalid bytes written as \xNN.
 std::string Printable(const std::string &name);
+
+// Several reasons as one message: joined with "; ".
+std::string JoinReasons(const std::vector<std::string> &reasons);

@@ -11,9 +11,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "commands.h"
 #include "container.h"
 #include "crc32.h"
+#include "encoder.h"
+#include "input.h"
+#include "mcfwrite.h"
+#include "progress.h"
 
 namespace {
 
@@ -22,10 +25,10 @@ std::string EntryProblem(const std::string &path, uint64_t *size)
 {
     struct stat link, st;
     if (lstat(path.c_str(), &link) != 0)
-        return std::string("cannot be read: ") + strerror(errno);
+        return "cannot be read: " + std::string(strerror(errno));
     if (stat(path.c_str(), &st) != 0)
         return S_ISLNK(link.st_mode) ? "is a symbolic link to nothing"
-                                     : std::string("cannot be read: ") + strerror(errno);
+                                     : "cannot be read: " + std::string(strerror(errno));
     bool via_link = S_ISLNK(link.st_mode);
     if (S_ISDIR(st.st_mode))
         return via_link ? "is a symbolic link to a folder; the installer creates no folders"
@@ -33,30 +36,32 @@ std::string EntryProblem(const std::string &path, uint64_t *size)
     if (!S_ISREG(st.st_mode))
         return via_link ? "is a symbolic link to a special file, not a regular file"
                         : "is a special file, not a regular file";
-    if ((uint64_t)st.st_size > 0xFFFFFFFFu)
+    if ((uint64_t)st.st_size > kMaxFormatSize)
         return "is larger than 4 GB, the most a container can hold";
     *size = (uint64_t)st.st_size;
     return std::string();
 }
 
-void Refuse(const std::string &path, const std::string &why)
+// One line of a refusal: the entry, then why.
+std::string Refusal(const std::string &path, const std::string &why)
 {
-    fprintf(stderr, "mcftool: %s: %s\n", Printable(path).c_str(), why.c_str());
+    return Printable(path) + ": " + why;
 }
 
 } // namespace
 
 bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
-                  std::vector<InputFile> *files)
+                  std::vector<InputFile> *files, std::vector<std::string> *refusals)
 {
     files->clear();
+    refusals->clear();
     std::vector<std::string> paths, names;
     struct stat st;
     if (operands.size() == 1 && stat(operands[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         std::string dir = operands[0];
         DIR *d = opendir(dir.c_str());
         if (!d) {
-            Refuse(dir, std::string("cannot be read: ") + strerror(errno));
+            refusals->push_back(Refusal(dir, "cannot be read: " + std::string(strerror(errno))));
             return false;
         }
         errno = 0;
@@ -69,7 +74,7 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
         int read_error = errno;
         closedir(d);
         if (read_error) {
-            Refuse(dir, std::string("cannot be read: ") + strerror(read_error));
+            refusals->push_back(Refusal(dir, std::string("cannot be read: ") + strerror(read_error)));
             return false;
         }
         std::sort(names.begin(), names.end());
@@ -77,7 +82,7 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
         for (const std::string &n : names)
             paths.push_back(prefix + n);
         if (names.empty()) {
-            Refuse(dir, "is empty; an installer with nothing to install is not built");
+            refusals->push_back(Refusal(dir, "is empty; an installer with nothing to install is not built"));
             return false;
         }
     } else {
@@ -87,7 +92,7 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
             names.push_back(cut == std::string::npos ? p : p.substr(cut + 1));
         }
         if (operands.empty()) {
-            fprintf(stderr, "mcftool: no files; an installer with nothing to install is not built\n");
+            refusals->push_back("no files; an installer with nothing to install is not built");
             return false;
         }
     }
@@ -106,10 +111,7 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
             reasons.push_back(entry);
         reasons.insert(reasons.end(), checked[i].reasons.begin(), checked[i].reasons.end());
         if (!reasons.empty()) {
-            std::string all;
-            for (const std::string &r : reasons)
-                all += (all.empty() ? "" : "; ") + r;
-            Refuse(paths[i], "cannot be packed: " + all);
+            refusals->push_back(Refusal(paths[i], "cannot be packed: " + JoinReasons(reasons)));
             ok = false;
         }
         files->push_back(f);
@@ -169,7 +171,7 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
         return sink(data, size);
     };
     if (!put((const unsigned char *)MCF_MAGIC, 4)) {
-        *why = std::string("cannot write the container: ") + strerror(errno);
+        *why = "cannot write the container: " + std::string(strerror(errno));
         return false;
     }
     uint64_t total = 0;
@@ -238,19 +240,16 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
         }
         // An empty file is stored as an empty record, as the installer expects.
         uint64_t length = size > 0 ? streams[pick]->size() : 0;
-        if (written + MCF_HEADER_SIZE + length > 0xFFFFFFFFu) {
+        if (written + MCF_HEADER_SIZE + length > kMaxFormatSize) {
             progress.Clear();
             *why = "the container would be larger than 4 GB";
             return false;
         }
-        Bytes record;
-        AppendRecord(&record, f.ansi_name, size > 0 ? ~crc : 0, Bytes());
-        uint32_t len32 = (uint32_t)length;
-        for (int b = 0; b < 4; b++)
-            record[b] = (unsigned char)(len32 >> (8 * b));
-        if (!put(record.data(), record.size())) {
+        unsigned char header[MCF_HEADER_SIZE];
+        McfWriteHeader(header, f.ansi_name, size > 0 ? ~crc : 0, (uint32_t)length);
+        if (!put(header, MCF_HEADER_SIZE)) {
             progress.Clear();
-            *why = std::string("cannot write the container: ") + strerror(errno);
+            *why = "cannot write the container: " + std::string(strerror(errno));
             return false;
         }
         if (length > 0 && !streams[pick]->CopyTo(put, why)) {

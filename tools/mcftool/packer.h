@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mcfio.h"
+#include "mcfformat.h"
 #include "names.h"
 
 struct InputFile {
@@ -22,10 +22,10 @@ struct InputFile {
 // The files to pack. One operand that is a folder means every entry directly
 // in it (sorted by name, so that a build is reproducible); otherwise every
 // operand is a file, in the order given. Everything the installer could not
-// create is reported on standard error, one line per offending file naming
-// it and the reason; returns false then, or when there are no files at all.
+// create is refused: false with one line in *refusals per offending file,
+// naming it and the reason, or one line when there are no files at all.
 bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
-                  std::vector<InputFile> *files);
+                  std::vector<InputFile> *files, std::vector<std::string> *refusals);
 
 // Receives the container as it is written; false stops the writing (with
 // errno telling why).

@@ -3,60 +3,34 @@
 #include "peres.h"
 
 #include <ctype.h>
+#include <string.h>
+
+#include "le.h"
+#include "pehead.h"
 
 namespace {
 
 struct Image {
     const unsigned char *data;
     size_t size;
+    PeHeaders h;
 };
 
-bool Fits(const Image &im, uint64_t offset, uint64_t length)
-{
-    return offset <= im.size && length <= im.size - offset;
-}
-
-uint32_t U16(const Image &im, size_t at) { return im.data[at] | im.data[at + 1] << 8; }
-
-uint32_t U32(const Image &im, size_t at)
-{
-    return (uint32_t)im.data[at] | (uint32_t)im.data[at + 1] << 8 |
-           (uint32_t)im.data[at + 2] << 16 | (uint32_t)im.data[at + 3] << 24;
-}
-
-struct Sections {
-    size_t table;
-    uint32_t count;
-};
-
-// File offset of the PE signature, or 0 when there is none.
-size_t PeHeader(const Image &im)
-{
-    if (!Fits(im, 0, 0x40) || im.data[0] != 'M' || im.data[1] != 'Z')
-        return 0;
-    uint32_t pe = U32(im, 0x3C);
-    if (pe == 0 || !Fits(im, pe, 24) || im.data[pe] != 'P' || im.data[pe + 1] != 'E' ||
-        im.data[pe + 2] != 0 || im.data[pe + 3] != 0)
-        return 0;
-    return pe;
-}
+uint32_t U16(const Image &im, size_t at) { return GetLe16(im.data + at); }
+uint32_t U32(const Image &im, size_t at) { return GetLe32(im.data + at); }
 
 // Maps an address of the loaded image to a file offset, and says how many
 // bytes of the section's raw data (and of the file) lie behind it.
-bool RvaToOffset(const Image &im, const Sections &sec, uint32_t rva, size_t *offset,
-                 uint32_t *available)
+bool RvaToOffset(const Image &im, uint32_t rva, size_t *offset, uint32_t *available)
 {
-    for (uint32_t i = 0; i < sec.count; i++) {
-        size_t h = sec.table + (size_t)i * 40;
-        uint32_t va = U32(im, h + 12);
-        uint32_t raw_size = U32(im, h + 16);
-        uint32_t raw = U32(im, h + 20);
-        if (rva < va || (uint64_t)rva - va >= raw_size)
+    for (uint32_t i = 0; i < im.h.section_count; i++) {
+        PeSection s = PeSectionAt(im.data, im.h, i);
+        if (rva < s.va || (uint64_t)rva - s.va >= s.raw_size)
             continue;
-        uint64_t at = (uint64_t)raw + (rva - va);
+        uint64_t at = (uint64_t)s.raw + (rva - s.va);
         if (at >= im.size)
             return false;
-        uint64_t left = raw_size - (rva - va);
+        uint64_t left = s.raw_size - (rva - s.va);
         if (left > im.size - at)
             left = im.size - at;
         *offset = (size_t)at;
@@ -119,60 +93,74 @@ bool FindEntry(const Image &im, const ResourceSection &rs, uint32_t dir, const c
 
 } // namespace
 
-int PeIsImage(const unsigned char *data, size_t size)
+bool PeIsImage(const unsigned char *data, size_t size)
 {
-    Image im = {data, size};
-    return PeHeader(im) != 0;
+    PeHeaders h;
+    return PeReadHeaders(data, size, &h) == PE_IMAGE;
 }
 
-int PeFindResource(const unsigned char *data, size_t size, const char *type, uint32_t id,
-                   size_t *offset, uint32_t *length)
+bool PeFindResource(const unsigned char *data, size_t size, const char *type, uint32_t id,
+                    size_t *offset, uint32_t *length)
 {
-    Image im = {data, size};
-    size_t pe = PeHeader(im);
-    if (pe == 0)
-        return 0;
-    uint32_t section_count = U16(im, pe + 6);
-    uint32_t optional_size = U16(im, pe + 20);
-    size_t opt = pe + 24;
-    if (!Fits(im, opt, optional_size) || optional_size < 2)
-        return 0;
-    uint32_t magic = U16(im, opt);
-    size_t count_at = magic == 0x20B ? 108 : 92;
-    size_t dirs_at = magic == 0x20B ? 112 : 96;
-    if (magic != 0x10B && magic != 0x20B)
-        return 0;
-    if (optional_size < dirs_at + 3 * 8 || U32(im, opt + count_at) < 3)
-        return 0;
-    uint32_t res_rva = U32(im, opt + dirs_at + 2 * 8);
-    uint32_t res_size = U32(im, opt + dirs_at + 2 * 8 + 4);
-    Sections sec = {opt + optional_size, section_count};
-    if (!Fits(im, sec.table, (uint64_t)section_count * 40) || res_rva == 0)
-        return 0;
+    Image im = {data, size, {}};
+    if (PeReadHeaders(data, size, &im.h) != PE_IMAGE || !im.h.optional_fits || !im.h.pe32 ||
+        im.h.dir_count <= kPeDirResource || !im.h.table_fits)
+        return false;
+    uint32_t res_rva = PeDirAddress(data, im.h, kPeDirResource);
+    uint32_t res_size = PeDirSize(data, im.h, kPeDirResource);
+    if (res_rva == 0)
+        return false;
 
     // The directory may be shorter in the file than declared; use what is there.
     ResourceSection rs = {0, 0};
-    if (!RvaToOffset(im, sec, res_rva, &rs.base, &rs.size))
-        return 0;
+    if (!RvaToOffset(im, res_rva, &rs.base, &rs.size))
+        return false;
     if (rs.size > res_size)
         rs.size = res_size;
 
     uint32_t entry;
     if (!FindEntry(im, rs, 0, type, 0, false, &entry) || !(entry & 0x80000000u))
-        return 0;
+        return false;
     if (!FindEntry(im, rs, entry & 0x7FFFFFFFu, nullptr, id, false, &entry) ||
         !(entry & 0x80000000u))
-        return 0;
+        return false;
     if (!FindEntry(im, rs, entry & 0x7FFFFFFFu, nullptr, 0, true, &entry) ||
         (entry & 0x80000000u))
-        return 0;
+        return false;
     if ((uint64_t)entry + 16 > rs.size)
-        return 0;
+        return false;
     uint32_t data_rva = U32(im, rs.base + entry);
     uint32_t data_size = U32(im, rs.base + entry + 4);
     uint32_t available;
-    if (!RvaToOffset(im, sec, data_rva, offset, &available) || available < data_size)
-        return 0;
+    if (!RvaToOffset(im, data_rva, offset, &available) || available < data_size)
+        return false;
     *length = data_size;
-    return 1;
+    return true;
+}
+
+bool PeSectionsFit(const unsigned char *head, size_t head_size, uint64_t file_size,
+                   std::string *why)
+{
+    PeHeaders h;
+    if (PeReadHeaders(head, head_size, &h) != PE_IMAGE) {
+        *why = "PE file cut short in its headers";
+        return false;
+    }
+    if (!h.table_fits) {
+        *why = "PE file cut short in its section table";
+        return false;
+    }
+    for (uint32_t i = 0; i < h.section_count; i++) {
+        PeSection s = PeSectionAt(head, h, i);
+        if (s.raw_size != 0 && (uint64_t)s.raw + s.raw_size > file_size) {
+            for (char &c : s.name)
+                if (c && (c < 0x20 || c > 0x7E))
+                    c = '?';
+            *why = "PE file cut short: its section " + std::string(s.name) + " ends at byte " +
+                   std::to_string((uint64_t)s.raw + s.raw_size) + " of " +
+                   std::to_string(file_size);
+            return false;
+        }
+    }
+    return true;
 }

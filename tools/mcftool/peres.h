@@ -4,12 +4,20 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// 1 when data looks like a PE file (MZ header pointing at "PE\0\0").
-int PeIsImage(const unsigned char *data, size_t size);
+#include <string>
 
-// Finds the first language of resource (type name, integer id). On success
-// *offset and *length give the resource's bytes within data and the result
-// is 1; 0 when the file is not a PE image, has no such resource, or any
-// structure on the way is out of bounds.
-int PeFindResource(const unsigned char *data, size_t size, const char *type, uint32_t id,
-                   size_t *offset, uint32_t *length);
+// True when data looks like a PE file (MZ header pointing at "PE\0\0").
+bool PeIsImage(const unsigned char *data, size_t size);
+
+// Finds the first language of resource (type name, integer id). True with
+// *offset and *length giving the resource's bytes within data; false when
+// the file is not a PE image, has no such resource, or any structure on
+// the way is out of bounds.
+bool PeFindResource(const unsigned char *data, size_t size, const char *type, uint32_t id,
+                    size_t *offset, uint32_t *length);
+
+// True when every section's raw data of the PE image `head` (its first
+// bytes, at least the section table) lies within file_size. *why says
+// which not.
+bool PeSectionsFit(const unsigned char *head, size_t head_size, uint64_t file_size,
+                   std::string *why);

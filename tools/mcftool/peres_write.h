@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "mcfio.h"
+#include "mcfformat.h"
 
 struct PeResourceWrite {
     Bytes image;                    // the new file

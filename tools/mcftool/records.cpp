@@ -3,26 +3,7 @@
 
 #include <stdio.h>
 
-#include <string>
-#include <vector>
-
-#include "commands.h"
-
-namespace {
-
-int Walk(const char *label, ByteSource &src, uint64_t size, const RecordVisitor &visit)
-{
-    int status = -1;
-    std::string damage;
-    switch (WalkRecordStream(src, size, visit, &status, &damage)) {
-    case WALK_END: return -1;
-    case WALK_STOPPED: return status;
-    case WALK_DAMAGED: break;
-    }
-    return Fail(std::string(label) + ": " + damage);
-}
-
-} // namespace
+#include "progress.h"
 
 namespace {
 
@@ -47,27 +28,32 @@ private:
 
 } // namespace
 
-int WalkRecords(const char *path, const RecordVisitor &visit)
+bool WalkRecords(const char *path, const RecordVisitor &visit, std::string *why)
 {
     ContainerFile c;
-    std::string why;
-    if (!OpenContainerFile(path, &c, &why))
-        return Fail(std::string(path) + ": " + why);
-    FileSource file(c.file);
-    if (c.size == kUnknownSize)
-        return Walk(path, file, c.size, visit);
-    Progress progress(c.size, 1);
-    progress.StartFile(path, c.size);
-    ProgressSource src(file, progress);
-    RecordVisitor shown = visit;
-    // Messages and listed lines start on a clean line.
-    shown.done = [&](const RecordResult &r) {
-        progress.Clear();
-        return visit.done(r);
-    };
-    int status = Walk(path, src, c.size, shown);
-    progress.Clear();
-    return status;
+    std::string damage;
+    bool ok;
+    if (!OpenContainerFile(path, &c, &damage)) {
+        ok = false;
+    } else if (c.size == kUnknownSize) {
+        FileSource file(c.file);
+        ok = WalkRecordStream(file, c.size, visit, &damage);
+    } else {
+        FileSource file(c.file);
+        Progress progress(c.size, 1);
+        progress.StartFile(path, c.size);
+        ProgressSource src(file, progress);
+        RecordVisitor shown = visit;
+        // Messages and listed lines start on a clean line.
+        shown.done = [&](const RecordResult &r) {
+            progress.Clear();
+            return visit.done(r);
+        };
+        ok = WalkRecordStream(src, c.size, shown, &damage);
+    }
+    if (!ok)
+        *why = std::string(path) + ": " + damage;
+    return ok;
 }
 
 std::string LocalName(const char *ansi, const CodePage &cp)
@@ -78,54 +64,28 @@ std::string LocalName(const char *ansi, const CodePage &cp)
     return utf8;
 }
 
-namespace {
-
-int Verify(const char *label, const CodePage &cp, unsigned *files,
-           const std::function<int(const RecordVisitor &)> &walk)
+bool VerifyContainerFile(const char *path, const CodePage &cp, Verified *v, std::string *why)
 {
-    int bad = 0;
-    *files = 0;
+    *v = Verified();
+    v->label = path;
     std::vector<std::string> names;
     RecordVisitor visit;
     visit.done = [&](const RecordResult &r) {
-        (*files)++;
+        v->files++;
         names.push_back(r.record.file_name);
-        if (!r.problem.empty()) {
-            fprintf(stderr, "mcftool: %s: %s: %s\n", label,
-                    LocalName(r.record.file_name, cp).c_str(), r.problem.c_str());
-            bad++;
-        }
-        return -1;
+        if (!r.problem.empty())
+            v->problems.push_back(std::string(path) + ": " + LocalName(r.record.file_name, cp) +
+                                  ": " + r.problem);
+        return true;
     };
-    int status = walk(visit);
-    if (status != -1)
-        return status;
+    // Problems found before the container turned out damaged still count.
+    if (!WalkRecords(path, visit, why))
+        return false;
     for (const CheckedName &n : CheckAnsiNames(names, cp)) {
         if (n.reasons.empty())
             continue;
-        std::string all;
-        for (const std::string &r : n.reasons)
-            all += (all.empty() ? "" : "; ") + r;
-        fprintf(stderr, "mcftool: %s: %s: %s\n", label, Printable(n.utf8).c_str(), all.c_str());
-        bad++;
+        v->problems.push_back(std::string(path) + ": " + Printable(n.utf8) + ": " +
+                              JoinReasons(n.reasons));
     }
-    if (bad)
-        return Fail(std::string(label) + ": " + std::to_string(bad) + " of " +
-                    std::to_string(*files) + " files are corrupt or cannot be installed");
-    return -1;
-}
-
-} // namespace
-
-int VerifyContainer(const char *label, ByteSource &src, uint64_t size, const CodePage &cp,
-                    unsigned *files)
-{
-    return Verify(label, cp, files,
-                  [&](const RecordVisitor &visit) { return Walk(label, src, size, visit); });
-}
-
-int VerifyContainerFile(const char *path, const CodePage &cp, unsigned *files)
-{
-    return Verify(path, cp, files,
-                  [&](const RecordVisitor &visit) { return WalkRecords(path, visit); });
+    return true;
 }

@@ -274,3 +274,21 @@ void SafeOutputFile::Abort()
     ReleaseSlot(slot_);
     slot_ = -1;
 }
+
+bool OutputTarget::Open(const std::string &path, bool force, std::string *why)
+{
+    stdout_ = path == "-";
+    name_ = stdout_ ? "standard output" : path;
+    return stdout_ || file_.Open(path, force, why);
+}
+
+bool OutputTarget::Finish(std::string *why)
+{
+    if (!stdout_)
+        return file_.Commit(why);
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        *why = "cannot write standard output: " + std::string(strerror(errno));
+        return false;
+    }
+    return true;
+}

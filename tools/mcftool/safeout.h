@@ -49,3 +49,23 @@ private:
 // Why an existing file at `target` must not be replaced, or empty when
 // nothing is there or force allows it.
 std::string OutputTargetProblem(const std::string &target, bool force);
+
+// An output operand: standard output for "-", else a SafeOutputFile.
+class OutputTarget {
+public:
+    // Opens the safe output file (see SafeOutputFile::Open); nothing to do
+    // for standard output.
+    bool Open(const std::string &path, bool force, std::string *why);
+    FILE *file() { return stdout_ ? stdout : file_.file(); }
+    bool is_stdout() const { return stdout_; }
+    // "standard output" or the path, for messages.
+    const std::string &name() const { return name_; }
+    // Standard output flushed and checked, or the file committed. False
+    // with *why.
+    bool Finish(std::string *why);
+
+private:
+    SafeOutputFile file_;
+    bool stdout_ = false;
+    std::string name_;
+};

@@ -1,4 +1,6 @@
-#include "mcfio.h"
+// Test-side payload checks. LocateContainer shares mcftool's search of a
+// PE file; the rest is written plainly, as a second opinion on the tool.
+#include "payloadcheck.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -7,22 +9,6 @@
 #include "crc32.h"
 #include "implode.h"
 #include "mcfstream.h"
-#include "peres.h"
-
-bool ReadWholeFile(const std::string &path, Bytes *data)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    data->clear();
-    unsigned char block[65536];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, f)) > 0)
-        data->insert(data->end(), block, block + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
 
 bool WriteWholeFile(const std::string &path, const unsigned char *data, size_t size)
 {
@@ -106,57 +92,21 @@ std::string CheckRecordName(const std::string &name)
     return std::string();
 }
 
-void AppendRecord(Bytes *container, const std::string &name, uint32_t crc32,
-                  const Bytes &stream)
-{
-    unsigned char header[MCF_HEADER_SIZE] = {0};
-    uint32_t length = (uint32_t)stream.size();
-    for (int i = 0; i < 4; i++) {
-        header[i] = (unsigned char)(length >> (8 * i));
-        header[4 + i] = (unsigned char)(crc32 >> (8 * i));
-    }
-    memcpy(header + 8, name.data(), name.size());
-    container->insert(container->end(), header, header + MCF_HEADER_SIZE);
-    container->insert(container->end(), stream.begin(), stream.end());
-}
-
 bool LocateContainer(const Bytes &file, const unsigned char **data, uint32_t *size,
                      std::string *why)
 {
     if (file.size() >= 4 && memcmp(file.data(), MCF_MAGIC, 4) == 0) {
-        if (file.size() > 0xFFFFFFFFu) {
-            *why = "container larger than 4 GB";
+        if (file.size() > kMaxFormatSize) {
+            *why = "container " MCF_TOO_LARGE;
             return false;
         }
         *data = file.data();
         *size = (uint32_t)file.size();
         return true;
     }
-    if (!PeIsImage(file.data(), file.size())) {
-        *why = "neither a container (no MCFX magic) nor a PE file";
-        return false;
-    }
-    if (!PeSectionsFit(file.data(), file.size(), file.size(), why))
-        return false;
     size_t offset;
-    uint32_t length;
-    if (!PeFindResource(file.data(), file.size(), "CMPFILE", 121, &offset, &length)) {
-        *why = "PE file without a readable CMPFILE resource 121";
+    if (!FindPayloadInImage(file.data(), file.size(), &offset, size, why))
         return false;
-    }
     *data = file.data() + offset;
-    *size = length;
     return true;
-}
-
-const char *ImplodeResultName(uint32_t result)
-{
-    switch (result) {
-    case IMPLODE_OK: return "IMPLODE_OK";
-    case IMPLODE_BAD_DICTSIZE: return "IMPLODE_BAD_DICTSIZE";
-    case IMPLODE_BAD_MODE: return "IMPLODE_BAD_MODE";
-    case IMPLODE_SHORT_INPUT: return "IMPLODE_SHORT_INPUT";
-    case IMPLODE_TRUNCATED: return "IMPLODE_TRUNCATED";
-    }
-    return "unknown result";
 }

@@ -6,7 +6,7 @@
 
 #include "encoder.h"
 #include "implode.h"
-#include "mcfio.h"
+#include "payloadcheck.h"
 
 namespace {
 

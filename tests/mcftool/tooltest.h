@@ -10,7 +10,8 @@
 
 #include <string>
 
-#include "mcfio.h"
+#include "input.h"
+#include "payloadcheck.h"
 
 struct Result {
     int status;

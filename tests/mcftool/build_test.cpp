@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "container.h"
-#include "mcfio.h"
+#include "payloadcheck.h"
 #include "names.h"
 #include "peres.h"
 #include "peres_write.h"

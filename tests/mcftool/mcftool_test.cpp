@@ -17,7 +17,7 @@
 #include "container.h"
 #include "encoder.h"
 #include "implode.h"
-#include "mcfio.h"
+#include "payloadcheck.h"
 #include "peres.h"
 #include "peres_write.h"
 #include "tooltest.h"
