@@ -192,3 +192,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     DeleteObject(g_app.band);
     return (int)message.wParam;
 }
+
+// The process entry point. The program calls no C library function, so the
+// compiler's C start-up is left out: MinGW's brings P6 and 486 instructions
+// (CMOVcc, LOCK CMPXCHG) and msvcrt.dll, which Windows 95 and NT 3.51 lack.
+extern "C" void Korvu72Startup(void)
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+    ExitProcess((UINT)WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), show));
+}
