@@ -2,6 +2,7 @@
 // two shortcuts, and its desktop shortcut. Only the previous version's
 // names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
+#include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "setupdlg.h"
@@ -65,12 +66,28 @@ static void RemoveOldDesktopShortcut(HWND dialog, IMalloc *allocator)
     DeleteIn(desktop, "\\Korvu 6.3.lnk");
 }
 
+// NT before 4.0: Program Manager deletes the group with its items. As with
+// the folders, a removal that does not happen is not reported; a Program
+// Manager that does not answer has just been reported by the creation.
+static void RemoveOldProgmanGroup(const char *oldProgram)
+{
+    ProgmanConversation progman;
+    if (ProgmanOpen(&progman) == 0)
+        ProgmanDeleteGroup(&progman, "Korvu orb 6.3");
+    ProgmanClose(&progman);
+    DeleteFileA(oldProgram);
+}
+
 void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options)
 {
     char oldProgram[MAX_PATH];
     if (!JoinText(oldProgram, sizeof oldProgram, options->app_path, "Korvu63.exe") ||
         !FileExists(oldProgram))
         return;
+    if (IsNtBefore40()) {
+        RemoveOldProgmanGroup(oldProgram);
+        return;
+    }
     IMalloc *allocator = NULL;
     HRESULT result = ShellGetMalloc(&allocator);
     if (FAILED(result) || !allocator) {

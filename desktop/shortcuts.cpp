@@ -1,6 +1,7 @@
 // The program group "Korvu ark 7.2" with its shortcuts, and the desktop
 // shortcut, in the folders of the running Windows family.
 #include "desktop.h"
+#include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
@@ -156,8 +157,52 @@ static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOpti
     MakeShortcut(dialog, desktop, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
 }
 
+// NT before 4.0: the group in Program Manager, with an item for each file
+// of the application directory that is there (as with the shortcuts, a
+// missing file makes no item and no message), working in that directory.
+// Program Manager has no desktop, so there is no desktop shortcut. When it
+// does not answer, one message says so instead of one per step.
+static void CreateProgmanGroup(HWND dialog, const SetupOptions *options)
+{
+    static const char *const items[] = {"Korvu 7.2", "Korvu72.exe",
+                                        "KorvuReference", "KorvuRef.chm"};
+    char directory[MAX_PATH];
+    char program[MAX_PATH];
+    CopyText(directory, sizeof directory, options->app_path); // the same size
+    DropBackslash(directory);
+    ProgmanConversation progman;
+    const char *message = "Error - Program Manager did not answer; the program group "
+                          "Korvu ark 7.2 was not created.";
+    UINT status = ProgmanOpen(&progman);
+    if (status == 0) {
+        message = "Error - Unable to add program group";
+        status = ProgmanCreateGroup(&progman, kGroupName);
+    }
+    for (int i = 0; status == 0 && i < 4; i += 2) {
+        UINT itemStatus = STATUS_PATH_TOO_LONG;
+        if (JoinText(program, sizeof program, options->app_path, items[i + 1])) {
+            if (_access(program, 0) != 0)
+                continue;
+            itemStatus = ProgmanAddItem(&progman, program, items[i], directory);
+        }
+        if (itemStatus)
+            ReportFailure(dialog, kItemMessage, "CreateShellGroupAndShortcut", "AddItem",
+                          (int)itemStatus);
+    }
+    if (status)
+        ReportFailure(dialog, message, "CreateShellGroupAndShortcut", "DdeClientTransaction",
+                      (int)status);
+    else
+        NoteMade(RECORD_PROGMAN, kGroupName);
+    ProgmanClose(&progman);
+}
+
 void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options)
 {
+    if (IsNtBefore40()) {
+        CreateProgmanGroup(dialog, options);
+        return;
+    }
     IMalloc *allocator = NULL;
     HRESULT result = ShellGetMalloc(&allocator);
     // Any failure, not only E_FAIL: without an allocator nothing can be freed.

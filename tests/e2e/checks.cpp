@@ -15,7 +15,7 @@ namespace e2e {
 namespace {
 
 const char *const kAppDirs[] = {"C:\\Korvu", "C:\\Korvux", "C:\\Korvu6", "C:\\Acct Seven", "C:\\Acct7"};
-const char *const kGroups[] = {"Korvu ark 7.2", "Korvu orb 6.3"};
+const char *const kGroups[] = {"Korvu ark 7.2", "Korvu orb 6.3", "Ledger Tools"};
 const char *const kDesktopLinks[] = {"Korvu 7.2.lnk", "Korvu 6.3.lnk"};
 
 }  // namespace

@@ -46,7 +46,7 @@ enum { kKorvuData = 101, kKorvuConfig = 102 };
 // Where each family keeps the group and the desktop shortcut.
 struct Family {
     int programs;
-    int desktop;
+    int desktop;         // -1: no desktop shortcut at all
     int otherPrograms;   // the other family's folders, which must stay empty
     int otherDesktop;
 };
@@ -54,6 +54,10 @@ const Family kNtFamily = {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, 
                           CSIDL_DESKTOPDIRECTORY};
 const Family k9xFamily = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
                           CSIDL_COMMON_DESKTOPDIRECTORY};
+// NT before 4.0: Program Manager's group, which Wine's shell keeps in the
+// user's Start-menu Programs; Program Manager has no desktop.
+const Family kProgmanFamily = {CSIDL_PROGRAMS, -1, CSIDL_COMMON_PROGRAMS,
+                               CSIDL_COMMON_DESKTOPDIRECTORY};
 
 std::string BaseName(const std::string &path)
 {
@@ -217,6 +221,33 @@ protected:
     }
 
     void ExpectEndWithoutFinish();
+
+    // Program Manager shows the group it made; Wine's shell opens a folder
+    // window for it, in another process and a moment later. Photographed,
+    // then closed, so that it does not outlive the scenario.
+    void CloseGroupWindow(const std::string &shot)
+    {
+        DWORD start = GetTickCount();
+        HWND window = NULL;
+        while (!window && (int)(GetTickCount() - start) < kWait) {
+            window = FindWindowA("ExplorerWClass", "Korvu ark 7.2");
+            if (!window)
+                Sleep(50);
+        }
+        ASSERT_TRUE(window) << "Program Manager did not show the group";
+        Settle(window);
+        Shot(shot);
+        // The group may be shown twice (made, then shown): close each window.
+        DWORD quiet = GetTickCount();
+        while ((int)(GetTickCount() - quiet) < 1500) {
+            if ((window = FindWindowA("ExplorerWClass", "Korvu ark 7.2"))) {
+                PostMessageA(window, WM_CLOSE, 0, 0);
+                WaitGone(window, kWait);
+                quiet = GetTickCount();
+            }
+            Sleep(50);
+        }
+    }
     void StartFromShortcut(const std::string &link, const std::string &data, const std::string &config,
                            const std::string &shot);
 
@@ -300,8 +331,11 @@ void E2E::ExpectShortcuts(const std::string &app, const Family &family)
         {group + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true},
         // The help file is not in the payload: its shortcut only when it is there.
         {group + "\\KorvuReference.lnk", app + "\\KorvuRef.chm", FileExists(app + "\\KorvuRef.chm")},
-        {SpecialFolder(family.desktop) + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true},
     };
+    if (family.desktop >= 0)
+        wants.push_back({SpecialFolder(family.desktop) + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true});
+    else
+        EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvu 7.2.lnk"));
     for (const Want &want : wants) {
         if (!want.present) {
             EXPECT_FALSE(FileExists(want.link)) << want.link << " made although its target is missing";
@@ -373,6 +407,8 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     }
     ASSERT_FALSE(seen.box) << "message box during the run: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, shots, finishBy);
+    if (family.desktop < 0)
+        CloseGroupWindow(shots + "-4-program-manager-group");
 
     std::vector<std::string> names = ExpectedNames();
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), names);
@@ -457,7 +493,7 @@ TEST_F(E2E, FreshInstallNt40AllUsersFolders)
 
 TEST_F(E2E, FreshInstallNt351BrowserButtonsOff)
 {
-    FreshInstall("nt351", kNtFamily, "nt351");
+    FreshInstall("nt351", kProgmanFamily, "nt351");
 }
 
 TEST_F(E2E, FreshInstallWin7AllUsersFolders)
@@ -668,6 +704,39 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
     EXPECT_EQ("[Notes.txt]", Listing(ListDir(oldGroup))) << oldGroup;
     EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
     ExpectShortcuts("C:\\Korvu", k9xFamily);
+}
+
+// On NT 3.51 Program Manager deletes the previous group with its items, and
+// the previous program file goes; the new group is made the same way.
+TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", "[Korvu]\r\nData = C:\\Korvu\\Data\r\n"
+                                                 "Config = C:\\Korvu\r\n"));
+    // The previous group as Wine's Program Manager keeps it, and another
+    // program's group that must stay.
+    std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string otherGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Ledger Tools";
+    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
+    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    ASSERT_TRUE(CreateDirectoryA(otherGroup.c_str(), NULL)) << otherGroup;
+    ASSERT_TRUE(MakeLink(otherGroup + "\\Tool.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+
+    StartSetup(SetupExe(), "nt351");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
+    RunSeen seen = Install(dialog, "upgrade-nt351");
+    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, "upgrade-nt351");
+    CloseGroupWindow("upgrade-nt351-4-program-manager-group");
+
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
+    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_TRUE(FileExists(otherGroup + "\\Tool.lnk"));
+    ExpectShortcuts("C:\\Korvu", kProgmanFamily);
 }
 
 // Cancel pressed while the files are being copied waits until the run is
