@@ -2,6 +2,7 @@
 // a failure noted and the rest carried on.
 #include "uninstall.h"
 #include "log.h"
+#include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
@@ -94,6 +95,29 @@ static void RemoveGroups(const Record *record, Removal *removal)
     }
 }
 
+// NT before 4.0: the group setup.exe made in Program Manager, through its
+// DDE conversation (Program Manager deletes the group with its items).
+static void RemoveProgmanGroups(const Record *record, Removal *removal)
+{
+    char group[MAX_PATH];
+    const char *cursor = NULL;
+    while (NextRecordValue(record, &cursor, RECORD_PROGMAN, group)) {
+        ProgmanConversation progman;
+        UINT status = ProgmanOpen(&progman);
+        if (status == 0)
+            status = ProgmanDeleteGroup(&progman, group);
+        ProgmanClose(&progman);
+        if (status == 0) {
+            removal->groups++;
+            LogLine("Removed the Program Manager group ", group, NULL);
+        } else {
+            char what[MAX_PATH + 32];
+            JoinText(what, sizeof what, "the Program Manager group ", group);
+            NoteFailure(removal, what, status);
+        }
+    }
+}
+
 // The files the installation wrote into the application directory, by
 // name; a file of the same name that the user or the program added later
 // is not in the record, and so is never touched. The uninstaller itself
@@ -117,6 +141,7 @@ void RemoveInstallation(const Record *record, Removal *removal)
 {
     RemoveLinks(record, removal);
     RemoveGroups(record, removal);
+    RemoveProgmanGroups(record, removal);
     RemoveFiles(record, removal);
     RemoveRegistration(record, removal);
     char path[MAX_PATH];
