@@ -22,6 +22,8 @@
 #define UNINSTALL_KEY "Korvu ark 7.2"
 #define UNINSTALL_KEY_PATH UNINSTALL_ROOT "\\" UNINSTALL_KEY
 
-// setup.exe runs the uninstaller with this switch once it is written: it
-// makes the entry, and its exit status is the registry's result.
+// setup.exe runs the uninstaller with this switch at the end of the run:
+// it makes the entry and adds RECORD_KEY to the record; its exit status
+// is the registry's result.
 #define REGISTER_SWITCH "/REGISTER"
+#define UNINSTALL_REGISTER_MESSAGE "Error - Unable to add Korvu ark 7.2 to the list of installed programs"

@@ -7,6 +7,7 @@
 #include "uninstinfo.h"
 
 static FILE *g_record;
+static const char kRegisterMessage[] = UNINSTALL_REGISTER_MESSAGE;
 
 void OpenUninstallRecord(const SetupOptions *options, int drop)
 {
@@ -43,30 +44,18 @@ void CloseUninstallRecord(HWND dialog)
 }
 
 // The uninstaller enters itself in the list (it knows its own path, and
-// it is the one that takes the entry out again): run "Uninst72.exe
-// /REGISTER", whose exit status is the registry's result.
+// it is the one that takes the entry out again): "Uninst72.exe /REGISTER"
+// makes the entry, adds it to the record (closed by then) and reports a
+// failure in the same style as ours. Not waited for: it shows nothing else.
 void RegisterUninstall(HWND dialog, const SetupOptions *options)
 {
-    char program[MAX_PATH];
-    STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
-    DWORD status = ERROR_FILENAME_EXCED_RANGE;
-    // setup.exe's own start-up record will do: the uninstaller shows nothing.
-    GetStartupInfoA(&startup);
-    if (JoinText(program, sizeof program, options->app_path, UNINSTALL_EXE)) {
-        status = GetLastError();
-        if (CreateProcessA(program, (char *)UNINSTALL_EXE " " REGISTER_SWITCH, NULL, NULL, FALSE, 0,
-                           NULL, NULL, &startup, &process)) {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            GetExitCodeProcess(process.hProcess, &status);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-    }
-    if (status != ERROR_SUCCESS) {
-        ReportFailure(dialog, "Error - Unable to add Korvu ark 7.2 to the list of installed programs",
-                      "RegisterUninstall", "CreateProcess", (int)status);
-        return;
-    }
-    NoteMade(RECORD_KEY, UNINSTALL_KEY);
+    char command[MAX_PATH + 16];
+    UINT started = 0;
+    command[0] = '"';
+    if (JoinText(command + 1, sizeof command - 1, options->app_path,
+                 UNINSTALL_EXE "\" " REGISTER_SWITCH))
+        started = WinExec(command, SW_SHOWNORMAL);
+    // WinExec's results below 32 are errors.
+    if (started < 32)
+        ReportFailure(dialog, kRegisterMessage, "RegisterUninstall", "WinExec", (int)started);
 }

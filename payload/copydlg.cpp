@@ -51,11 +51,11 @@ void CopyFiles(HWND dialog)
         CreateShellGroupAndShortcut(dialog, options);
         if (options->upgrade == 1 && IsWindow(dialog))
             RemoveOldShellGroupAndShortcut(dialog, options);
-        // NT before 4.0 has no list of installed programs.
-        if (!IsNtBefore40() && IsWindow(dialog))
-            RegisterUninstall(dialog, options);
     }
     CloseUninstallRecord(dialog);
+    // NT before 4.0 has no list of installed programs.
+    if (!IsNtBefore40() && IsWindow(dialog))
+        RegisterUninstall(dialog, options);
     DestroyWindow(dialog);
 }
 

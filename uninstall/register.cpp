@@ -6,6 +6,7 @@
 #include "setup.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
+#include <stdio.h>
 #include <string.h>
 
 int IsRegisterRun(const char *arguments)
@@ -52,11 +53,8 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
     return status;
 }
 
-LONG RegisterSelf(const char *self, const char *app)
+static LONG MakeEntry(const char *self, const char *app)
 {
-    // NT before 4.0 has no such list.
-    if (IsNtBefore40())
-        return ERROR_NOT_SUPPORTED;
     HKEY key;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH, 0, NULL, 0, KEY_SET_VALUE,
                                   NULL, &key, NULL);
@@ -66,6 +64,34 @@ LONG RegisterSelf(const char *self, const char *app)
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH);
+    return status;
+}
+
+// The record gets its RECORD_KEY line, so that the removal takes the entry
+// out again.
+static LONG NoteEntry(const char *app)
+{
+    char path[MAX_PATH];
+    FILE *record = NULL;
+    if (JoinText(path, sizeof path, app, UNINSTALL_RECORD))
+        record = fopen(path, "a");
+    if (!record)
+        return ERROR_FILE_NOT_FOUND;
+    fputs(RECORD_KEY UNINSTALL_KEY, record);
+    return fclose(record) == 0 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+}
+
+LONG RegisterSelf(const char *self, const char *app)
+{
+    // NT before 4.0 has no such list.
+    if (IsNtBefore40())
+        return ERROR_NOT_SUPPORTED;
+    LONG status = MakeEntry(self, app);
+    if (status == ERROR_SUCCESS)
+        status = NoteEntry(app);
+    // As setup.exe reports a failure of its desktop steps, with its caption.
+    if (status != ERROR_SUCCESS)
+        ReportFailure(NULL, UNINSTALL_REGISTER_MESSAGE, "RegisterSelf", "RegCreateKeyEx", (int)status);
     return status;
 }
 

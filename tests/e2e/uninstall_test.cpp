@@ -284,6 +284,14 @@ protected:
         ASSERT_TRUE(setup_.WaitExit(kWait, &code));
         EXPECT_EQ(0u, code);
         ASSERT_TRUE(FileExists(kUninstaller)) << Listing(ListDir(kApp));
+        // setup.exe has the uninstaller make its entry, without waiting
+        // for it; on NT 3.51 there is none to make.
+        if (version == "nt351")
+            return;
+        for (int i = 0; i < 100 && ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=") == std::string::npos; i++)
+            Sleep(100);
+        ASSERT_TRUE(KeyExists(kUninstallKey));
+        ASSERT_NE(std::string::npos, ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=Korvu ark 7.2"));
     }
 
     // Starts the uninstaller as Control Panel would: the command the entry
