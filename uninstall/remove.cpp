@@ -11,9 +11,11 @@
 void NoteFailure(Removal *removal, const char *what, DWORD status)
 {
     char number[12];
+    char statusText[24] = " (Status:";
     FormatUnsigned(number, (unsigned int)status);
-    LogLine("Error - Unable to remove ", what, NULL);
-    LogLine("    (Status:", number, ")");
+    AppendText(statusText, sizeof statusText, number);
+    AppendText(statusText, sizeof statusText, ")");
+    LogLine("Error - Unable to remove ", what, statusText);
     if (removal->failures < NAMED_FAILURES) {
         char *text = removal->failed[removal->failures];
         const char *reason = ", status ";
