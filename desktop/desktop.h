@@ -34,3 +34,12 @@ int DesktopFolderId(void);
 int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status);
 // Status reported when a composed path would not fit its buffer.
 #define STATUS_PATH_TOO_LONG ERROR_FILENAME_EXCED_RANGE
+
+// uninstrec.cpp: the record of what this installation made, for the
+// uninstaller, and the entry in the list of installed programs.
+// OpenUninstallRecord with drop 1 closes and deletes it again.
+void OpenUninstallRecord(const SetupOptions *options, int drop);
+// One line: kind (RECORD_*, which ends with '=') and value.
+void NoteMade(const char *kind, const char *value);
+void CloseUninstallRecord(HWND dialog);
+void RegisterUninstall(HWND dialog, const SetupOptions *options);

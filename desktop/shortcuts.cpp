@@ -5,6 +5,7 @@
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
+#include "uninstinfo.h"
 #include <io.h>
 
 static const char kGroupName[] = "Korvu ark 7.2";
@@ -23,6 +24,7 @@ int AddGroup(HWND owner, const char *path)
     }
     // Also for a folder that was there: the shell may not have seen it yet.
     ShellChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, NULL);
+    NoteMade(RECORD_GROUP, path);
     return 1;
 }
 
@@ -45,6 +47,7 @@ static int SaveLink(HWND owner, IShellLinkA *shellLink, const char *link)
     }
     file->Save(wideLink, TRUE);
     file->Release();
+    NoteMade(RECORD_LINK, link);
     return 1;
 }
 
@@ -189,6 +192,8 @@ static void CreateProgmanGroup(HWND dialog, const SetupOptions *options)
     if (status)
         ReportFailure(dialog, message, "CreateShellGroupAndShortcut", "DdeClientTransaction",
                       (int)status);
+    else
+        NoteMade(RECORD_PROGMAN, kGroupName);
     ProgmanClose(&progman);
 }
 

@@ -39,16 +39,23 @@ void CopyFiles(HWND dialog)
         DestroyDialogAndParent(dialog);
         return;
     }
-    if (!UncompressMcfFile(dialog, progress))
+    OpenUninstallRecord(options, 0);
+    if (!UncompressMcfFile(dialog, progress)) {
+        OpenUninstallRecord(options, 1);
         return;
+    }
     ChangeINIFile(dialog);
     // A Cancel that reached the dialog while a failure box was shown has
     // ended the program: make nothing more after it.
-    if (!IsWindow(dialog))
-        return;
-    CreateShellGroupAndShortcut(dialog, options);
-    if (options->upgrade == 1 && IsWindow(dialog))
-        RemoveOldShellGroupAndShortcut(dialog, options);
+    if (IsWindow(dialog)) {
+        CreateShellGroupAndShortcut(dialog, options);
+        if (options->upgrade == 1 && IsWindow(dialog))
+            RemoveOldShellGroupAndShortcut(dialog, options);
+    }
+    CloseUninstallRecord(dialog);
+    // NT before 4.0 has no list of installed programs.
+    if (!IsNtBefore40() && IsWindow(dialog))
+        RegisterUninstall(dialog, options);
     DestroyWindow(dialog);
 }
 

@@ -8,6 +8,8 @@
 #include "resource.h"
 #include "setup.h"
 #include "textbuf.h"
+#include "desktop.h"
+#include "uninstinfo.h"
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
@@ -123,6 +125,7 @@ static int ExpandRecord(HWND dialog, HWND label, const char *appPath, const McfR
         crc != record->crc32)
         return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
     StampFile(path, stamp);
+    NoteMade(RECORD_FILE, record->file_name);
     return 1;
 }
 
@@ -191,15 +194,20 @@ int UncompressMcfFile(HWND dialog, HWND progress)
     FILETIME stamp;
     if (!ReadOwnLastWriteTime(dialog, module, &stamp))
         return 0;
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
-    if (!found)
-        return FailExtraction(dialog, "Internal Error 4", "FindResource", (int)GetLastError());
-    HGLOBAL loaded = LoadResource(module, found);
-    if (!loaded)
-        return FailExtraction(dialog, "Internal Error 5", "LoadResource", (int)GetLastError());
-    DWORD size = SizeofResource(NULL, found);
-    const void *data = LockResource(loaded);
-    if (!data)
-        return FailExtraction(dialog, "Internal Error 6", "LockResource", (int)GetLastError());
-    return ExpandContainer(dialog, progress, data, size, &stamp);
+    // The payload, then the uninstaller: a container of its own, so that a
+    // payload put in by mcftool build keeps it, written like a payload file.
+    for (int id = IDR_CMPFILE;; id = IDR_UNINSTALL) {
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_CMPFILE);
+        if (!found)
+            return FailExtraction(dialog, "Internal Error 4", "FindResource", (int)GetLastError());
+        HGLOBAL loaded = LoadResource(module, found);
+        if (!loaded)
+            return FailExtraction(dialog, "Internal Error 5", "LoadResource", (int)GetLastError());
+        DWORD size = SizeofResource(NULL, found);
+        const void *data = LockResource(loaded);
+        if (!data)
+            return FailExtraction(dialog, "Internal Error 6", "LockResource", (int)GetLastError());
+        if (!ExpandContainer(dialog, progress, data, size, &stamp) || id == IDR_UNINSTALL)
+            return id == IDR_UNINSTALL;
+    }
 }

@@ -46,3 +46,6 @@
 // Finish dialog
 #define IDC_FDLG_BTN_OK       1040
 #define IDC_FDLG_LBL_MESSAGE  1049
+
+// The uninstaller, Uninst72.exe, in a container of its own (type CMPFILE)
+#define IDR_UNINSTALL 131

@@ -18,6 +18,12 @@ const char *const kAppDirs[] = {"C:\\Korvu", "C:\\Korvux", "C:\\Korvu6", "C:\\Ac
 const char *const kGroups[] = {"Korvu ark 7.2", "Korvu orb 6.3", "Ledger Tools"};
 const char *const kDesktopLinks[] = {"Korvu 7.2.lnk", "Korvu 6.3.lnk"};
 
+}  // namespace
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvu ark 7.2";
+
+namespace {
+
 std::string Trim(const std::string &text)
 {
     size_t first = text.find_first_not_of(" \t");
@@ -159,6 +165,7 @@ void CleanState()
     for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
         for (const char *link : kDesktopLinks)
             RemoveTree(SpecialFolder(csidl) + "\\" + link);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
 }
 
 void SetReportedVersion(const std::string &exeName, const std::string &version)

@@ -24,8 +24,12 @@ void RemoveTree(const std::string &path);
 bool LastWrite(const std::string &path, FILETIME *time);
 std::string TimeText(const FILETIME &time);
 
+// The entry in the list of installed programs, under HKEY_LOCAL_MACHINE.
+extern const char kUninstallKey[];
+
 // Removes what any scenario may have made or planted: the application
-// directories the scenarios use and both families' shortcut folders.
+// directories the scenarios use, both families' shortcut folders and the
+// entry in the list of installed programs.
 void CleanState();
 
 // The Windows version Wine reports to a program, by its file name.

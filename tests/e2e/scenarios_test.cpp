@@ -415,6 +415,9 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     std::vector<std::string> want = names;
     want.push_back("Data");
     want.push_back("Korvu.ini");
+    // The uninstaller and its record of what this installation made.
+    want.push_back("Uninst72.dat");
+    want.push_back("Uninst72.exe");
     std::sort(want.begin(), want.end());
     EXPECT_EQ(Listing(want), Listing(ListDir("C:\\Korvu")));
     EXPECT_TRUE(DirExists("C:\\Korvu\\Data"));

@@ -110,7 +110,8 @@ Program::~Program()
         CloseHandle(process_);
 }
 
-bool Program::Start(const std::string &exe, const std::string &dir, WORD show)
+bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
+                    const std::string &arguments)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -119,7 +120,7 @@ bool Program::Start(const std::string &exe, const std::string &dir, WORD show)
     startup.wShowWindow = show;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
@@ -246,6 +247,8 @@ Screen Classify(HWND window)
         return Screen::FolderBrowser;
     if (GetDlgItem(window, kMessageBoxText) && GetDlgItem(window, IDOK))
         return Screen::MessageBox;
+    if (GetDlgItem(window, kMessageBoxText) && GetDlgItem(window, IDYES))
+        return Screen::Question;
     return Screen::Other;
 }
 
@@ -258,6 +261,7 @@ const char *ScreenName(Screen screen)
     case Screen::CopyDialog: return "copy dialog";
     case Screen::FinishDialog: return "finish dialog";
     case Screen::FolderBrowser: return "folder browser";
+    case Screen::Question: return "question (Yes/No)";
     case Screen::MessageBox: return "message box";
     case Screen::Other: return "other window";
     }

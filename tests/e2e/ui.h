@@ -19,7 +19,8 @@ public:
 
     // CreateProcess of `exe` in `dir`, asked to show itself with `show`;
     // false (and the error in `error`) if it failed.
-    bool Start(const std::string &exe, const std::string &dir, WORD show = SW_SHOWNORMAL);
+    bool Start(const std::string &exe, const std::string &dir, WORD show = SW_SHOWNORMAL,
+               const std::string &arguments = "");
     // Takes over a process started elsewhere (ShellExecuteEx).
     void Adopt(HANDLE process);
     bool Running() const;
@@ -50,7 +51,7 @@ std::string ItemText(HWND dialog, int id);
 // Visible top-level windows of a process.
 std::vector<HWND> TopWindows(DWORD pid);
 // The windows of setup.exe, told apart by the controls they hold.
-enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, FolderBrowser, MessageBox, Other };
+enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, FolderBrowser, MessageBox, Question, Other };
 Screen Classify(HWND window);
 const char *ScreenName(Screen screen);
 // The first visible top-level window of `pid` of that kind, or NULL.

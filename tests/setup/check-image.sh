@@ -1,5 +1,6 @@
 #!/bin/bash
-# check-image.sh image|win9x SETUP.EXE ARCH
+# check-image.sh image|win9x SETUP.EXE ARCH [DLL...]
+# (the DLLs are allowed besides the usual ones: the uninstaller's advapi32)
 # image: what every build of setup.exe must be: a GUI program with no time
 #   stamp (reproducible) that imports only DLLs every Windows of its kind
 #   has (no shell32: NT 3.51's lacks the folder functions, which are looked
@@ -13,6 +14,8 @@ set -u
 mode=${1:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
 exe=${2:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
 arch=${3:?usage: check-image.sh image|win9x SETUP.EXE ARCH}
+shift 3
+extra_dlls=$(echo "$*" | tr 'A-Z' 'a-z')
 objdump=$arch-w64-mingw32-objdump
 fail=0
 check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got '$2', want '$3'"; fail=1; else echo "ok: $1 = $2"; fi; }
@@ -30,6 +33,7 @@ image)
     else
         allowed="comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll user32.dll"
     fi
+    allowed="$allowed $extra_dlls"
     for dll in $imports; do
         case " $allowed " in
             *" $dll "*) echo "ok: imports $dll" ;;

@@ -1,0 +1,138 @@
+// The entry in the list of installed programs (Control Panel's
+// Add/Remove Programs): made by the uninstaller itself when setup.exe runs
+// it with REGISTER_SWITCH, taken out again when it removes the program.
+#include "uninstall.h"
+#include "log.h"
+#include "setup.h"
+#include "textbuf.h"
+#include "uninstinfo.h"
+#include <stdio.h>
+#include <string.h>
+
+int IsRegisterRun(const char *arguments)
+{
+    return lstrcmpiA(arguments, REGISTER_SWITCH) == 0;
+}
+
+static LONG SetText(HKEY key, const char *name, const char *text)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+}
+
+static LONG SetNumber(HKEY key, const char *name, DWORD number)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+}
+
+// The values, in turn; the first failure's status, or ERROR_SUCCESS.
+static LONG FillEntry(HKEY key, const char *self, const char *app)
+{
+    char command[MAX_PATH + 8];
+    char quiet[MAX_PATH + 8];
+    char icon[MAX_PATH];
+    command[0] = '\0';
+    if (!AppendText(command, sizeof command, "\"") || !AppendText(command, sizeof command, self) ||
+        !AppendText(command, sizeof command, "\"") || !JoinText(quiet, sizeof quiet, command, " /S") ||
+        !JoinText(icon, sizeof icon, app, "Korvu72.exe"))
+        return ERROR_FILENAME_EXCED_RANGE;
+    LONG status = SetText(key, "DisplayName", UNINSTALL_KEY);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "DisplayVersion", "7.2");
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "UninstallString", command);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "QuietUninstallString", quiet);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "InstallLocation", app);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "DisplayIcon", icon);
+    if (status == ERROR_SUCCESS)
+        status = SetNumber(key, "NoModify", 1);
+    if (status == ERROR_SUCCESS)
+        status = SetNumber(key, "NoRepair", 1);
+    return status;
+}
+
+static LONG MakeEntry(const char *self, const char *app)
+{
+    HKEY key;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH, 0, NULL, 0, KEY_SET_VALUE,
+                                  NULL, &key, NULL);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = FillEntry(key, self, app);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH);
+    return status;
+}
+
+// The record gets its RECORD_KEY line, so that the removal takes the entry
+// out again.
+static LONG NoteEntry(const char *app)
+{
+    char path[MAX_PATH];
+    FILE *record = NULL;
+    if (JoinText(path, sizeof path, app, UNINSTALL_RECORD))
+        record = fopen(path, "a");
+    if (!record)
+        return ERROR_FILE_NOT_FOUND;
+    fputs(RECORD_KEY UNINSTALL_KEY, record);
+    return fclose(record) == 0 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+}
+
+LONG RegisterSelf(const char *self, const char *app)
+{
+    // NT before 4.0 has no such list.
+    if (IsNtBefore40())
+        return ERROR_NOT_SUPPORTED;
+    LONG status = MakeEntry(self, app);
+    if (status == ERROR_SUCCESS)
+        status = NoteEntry(app);
+    // As setup.exe reports a failure of its desktop steps, with its caption.
+    if (status != ERROR_SUCCESS)
+        ReportFailure(NULL, UNINSTALL_REGISTER_MESSAGE, "RegisterSelf", "RegCreateKeyEx", (int)status);
+    return status;
+}
+
+// Another installation in another directory may have registered since
+// (the key's name is the same): its entry is left alone.
+static int IsOurEntry(HKEY key, const char *app)
+{
+    char location[MAX_PATH];
+    DWORD size = sizeof location;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, "InstallLocation", NULL, &type, (BYTE *)location, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ || size == 0)
+        return 1;
+    location[size < sizeof location ? size : sizeof location - 1] = '\0';
+    return SameDirectory(location, app);
+}
+
+void RemoveRegistration(const Record *record, Removal *removal)
+{
+    char name[MAX_PATH];
+    const char *cursor = NULL;
+    if (!NextRecordValue(record, &cursor, RECORD_KEY, name) || lstrcmpiA(name, UNINSTALL_KEY) != 0)
+        return;
+    HKEY key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH, 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return;
+    if (status == ERROR_SUCCESS) {
+        int ours = IsOurEntry(key, record->app);
+        RegCloseKey(key);
+        if (!ours) {
+            LogLine("Kept HKLM\\" UNINSTALL_KEY_PATH, " (another installation's)", NULL);
+            return;
+        }
+        status = RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY_PATH);
+    }
+    if (status != ERROR_SUCCESS) {
+        NoteFailure(removal, "the entry in the list of installed programs", (DWORD)status);
+        return;
+    }
+    removal->registered = 1;
+    LogLine("Removed HKLM\\" UNINSTALL_KEY_PATH, NULL, NULL);
+}

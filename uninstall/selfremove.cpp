@@ -1,0 +1,153 @@
+// A running program's file cannot be deleted, on Windows 95 or NT. So the
+// uninstaller copies itself into the temporary folder and starts the copy
+// with a handle of its own process; the copy waits for the uninstaller to
+// end, deletes it and then the application directory if that is empty,
+// and has itself deleted when Windows next starts (MoveFileEx on NT, the
+// [rename] section of WININIT.INI on Windows 95, which has no MoveFileEx).
+#include "uninstall.h"
+#include "log.h"
+#include "setup.h"
+#include "textbuf.h"
+#include <stdlib.h>
+#include <string.h>
+
+// The copy's command line: /CLEANUP handle "program" ["directory"]
+int IsCleanupRun(const char *arguments)
+{
+    size_t n = strlen(CLEANUP_SWITCH);
+    return strncmp(arguments, CLEANUP_SWITCH, n) == 0 && arguments[n] == ' ';
+}
+
+// The next word, or quoted stretch, of `*line` into `out`; 0 when there is
+// none or it does not fit.
+static int NextWord(const char **line, char *out, size_t size)
+{
+    const char *p = *line;
+    while (*p == ' ')
+        p++;
+    int quoted = *p == '"';
+    if (quoted)
+        p++;
+    size_t n = 0;
+    while (*p && (quoted ? *p != '"' : *p != ' ')) {
+        if (n + 1 >= size)
+            return 0;
+        out[n++] = *p++;
+    }
+    if (quoted && *p == '"')
+        p++;
+    out[n] = '\0';
+    *line = p;
+    return n > 0;
+}
+
+int DeleteAtRestart(const char *path)
+{
+    if (g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    // WININIT.INI runs before Windows itself, under DOS: short names only.
+    // Its [rename] section may hold several NUL= lines (one per file to
+    // delete), so the section is read and written whole, never by key.
+    // Looked up, not imported: NT 3.51's kernel32 must load us too.
+    typedef DWORD(WINAPI * ShortPathFn)(const char *, char *, DWORD);
+    ShortPathFn shortPathOf =
+        (ShortPathFn)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetShortPathNameA");
+    char shortPath[MAX_PATH];
+    DWORD n = shortPathOf ? shortPathOf(path, shortPath, sizeof shortPath) : 0;
+    if (n == 0 || n >= sizeof shortPath)
+        return 0;
+    const size_t size = 32768;
+    char *section = (char *)malloc(size);
+    if (!section)
+        return 0;
+    DWORD used = GetPrivateProfileSectionA("rename", section, (DWORD)size, "wininit.ini");
+    char line[MAX_PATH + 8];
+    int ok = JoinText(line, sizeof line, "NUL=", shortPath) && used + strlen(line) + 2 < size;
+    if (ok) {
+        memcpy(section + used, line, strlen(line) + 1);
+        section[used + strlen(line) + 1] = '\0';
+        ok = WritePrivateProfileSectionA("rename", section, "wininit.ini") != FALSE;
+    }
+    free(section);
+    return ok;
+}
+
+int RunCleanup(const char *arguments)
+{
+    const char *p = arguments + strlen(CLEANUP_SWITCH);
+    char number[16];
+    char program[MAX_PATH];
+    char dir[MAX_PATH];
+    if (!NextWord(&p, number, sizeof number) || !NextWord(&p, program, sizeof program))
+        return 1;
+    if (!NextWord(&p, dir, sizeof dir))
+        dir[0] = '\0';
+    HANDLE uninstaller = (HANDLE)(ULONG_PTR)strtoul(number, NULL, 10);
+    WaitForSingleObject(uninstaller, INFINITE);
+    CloseHandle(uninstaller);
+    // The system may hold the image a moment after the process has ended.
+    for (int tries = 0; tries < 100; tries++) {
+        if (DeleteFileA(program) || GetLastError() == ERROR_FILE_NOT_FOUND)
+            break;
+        Sleep(100);
+    }
+    if (dir[0])
+        RemoveDirectoryA(dir);
+    char self[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
+    if (n > 0 && n < sizeof self)
+        DeleteAtRestart(self);
+    return 0;
+}
+
+int StartCleanup(const char *self, const char *dir)
+{
+    char temp[MAX_PATH];
+    char reserved[MAX_PATH];
+    char copy[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp || !GetTempFileNameA(temp, "Kvu", 0, reserved))
+        return 0;
+    // The unique name, as a program: KvuNNNN.tmp becomes KvuNNNN.exe.
+    char *dot = strrchr(reserved, '.');
+    int ok = dot && CopyText(copy, sizeof copy, reserved) &&
+             CopyText(copy + (dot - reserved), sizeof copy - (size_t)(dot - reserved), ".exe") &&
+             CopyFileA(self, copy, FALSE);
+    DeleteFileA(reserved);
+    if (!ok)
+        return 0;
+
+    HANDLE me = NULL;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
+                         SYNCHRONIZE, TRUE, 0)) {
+        DeleteFileA(copy);
+        return 0;
+    }
+    char number[16];
+    char line[3 * MAX_PATH + 48];
+    line[0] = '\0';
+    FormatUnsigned(number, (unsigned int)(ULONG_PTR)me);
+    ok = AppendText(line, sizeof line, "\"") && AppendText(line, sizeof line, copy) &&
+         AppendText(line, sizeof line, "\" " CLEANUP_SWITCH " ") &&
+         AppendText(line, sizeof line, number) && AppendText(line, sizeof line, " \"") &&
+         AppendText(line, sizeof line, self) && AppendText(line, sizeof line, "\"");
+    if (ok && dir)
+        ok = AppendText(line, sizeof line, " \"") && AppendText(line, sizeof line, dir) &&
+             AppendText(line, sizeof line, "\"");
+
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    // In the temporary folder, so that the copy holds no handle on the
+    // application directory it is to remove.
+    ok = ok && CreateProcessA(copy, line, NULL, NULL, TRUE, 0, NULL, temp, &startup, &process);
+    CloseHandle(me);
+    if (!ok) {
+        DeleteFileA(copy);
+        return 0;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 1;
+}
