@@ -4,6 +4,7 @@
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
+#include "log.h"
 #include <io.h>
 
 static const char kGroupName[] = "Korvu ark 7.2";
@@ -42,7 +43,8 @@ static int SaveLink(HWND owner, IShellLinkA *shellLink, const char *link)
         file->Release();
         return 0;
     }
-    file->Save(wideLink, TRUE);
+    if (file->Save(wideLink, TRUE) == S_OK)
+        LogLine("Shortcut ", link, NULL);
     file->Release();
     return 1;
 }

@@ -110,7 +110,8 @@ Program::~Program()
         CloseHandle(process_);
 }
 
-bool Program::Start(const std::string &exe, const std::string &dir, WORD show)
+bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
+                    const std::string &args)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -119,7 +120,7 @@ bool Program::Start(const std::string &exe, const std::string &dir, WORD show)
     startup.wShowWindow = show;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,

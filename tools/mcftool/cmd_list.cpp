@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "checkvalue.h"
 #include "records.h"
 
 int CmdList(int argc, char **argv)
@@ -52,5 +53,6 @@ int CmdList(int argc, char **argv)
     printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
            expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");
-    return 0;
+    status = ReportCheckValue(in);
+    return status == -1 ? 0 : status;
 }

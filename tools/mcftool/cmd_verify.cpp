@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands.h"
+#include "checkvalue.h"
 #include "records.h"
 
 int CmdVerify(int argc, char **argv)
@@ -17,6 +18,9 @@ int CmdVerify(int argc, char **argv)
     const char *in = argv[i];
     unsigned files;
     status = VerifyContainerFile(in, cp, &files);
+    if (status != -1)
+        return status;
+    status = ReportCheckValue(in);
     if (status != -1)
         return status;
     printf("%s: %u file%s, all sound\n", in, files, files == 1 ? "" : "s");

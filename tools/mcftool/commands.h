@@ -17,6 +17,7 @@ int CmdBuild(int argc, char **argv);
 int CmdList(int argc, char **argv);
 int CmdVerify(int argc, char **argv);
 int CmdExtract(int argc, char **argv);
+int CmdCheckValue(int argc, char **argv);
 
 extern const char kUsage[];
 const int kExitFailure = 1;
