@@ -15,6 +15,11 @@ if(KORVU_WIN32)
     target_include_directories(korvu_gtest_main PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
     # gtest needs exceptions and RTTI even where the product does not.
     target_compile_options(korvu_gtest_main PRIVATE -O1 -fexceptions -frtti -w)
+    # Test programs are not shipped: they may use the P6's instructions, and
+    # the standard library's atomics need them (the 386 has no CMPXCHG).
+    if(KORVU_ARCH STREQUAL i686)
+      target_compile_options(korvu_gtest_main PUBLIC -march=i686)
+    endif()
     target_compile_definitions(korvu_gtest_main PUBLIC GTEST_HAS_PTHREAD=0 GTEST_HAS_NOTIFICATION_=1)
     target_compile_options(korvu_gtest_main PUBLIC -include ${CMAKE_SOURCE_DIR}/cmake/gtest-notification.h)
   endif()

@@ -5,6 +5,7 @@
 #include "setup.h"
 #include "setupdlg.h"
 #include "textbuf.h"
+#include "log.h"
 
 static const char kBothPathsMessage[] =
     "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
@@ -95,6 +96,8 @@ static void WriteDirectoryKey(HWND dialog, const char *path, const char *key,
     if (!WritePrivateProfileStringA("Korvu", key, value, path))
         ReportFailure(dialog, message, "ChangeINIFile", "WritePrivateProfileString",
                       (int)GetLastError());
+    else
+        LogLine("Korvu.ini ", key, value);
 }
 
 int ChangeINIFile(HWND dialog)

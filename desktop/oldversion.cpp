@@ -7,15 +7,22 @@
 #include "shellcalls.h"
 #include "setupdlg.h"
 #include "textbuf.h"
+#include "log.h"
 
 static const char kFunction[] = "RemoveOldShellGroupAndShortcut";
+
+static void DeleteLogged(const char *path)
+{
+    if (DeleteFileA(path))
+        LogLine("Removed ", path, NULL);
+}
 
 // Deletes folder + name; a path that would not fit is simply skipped.
 static void DeleteIn(const char *folder, const char *name)
 {
     char path[MAX_PATH];
     if (JoinText(path, sizeof path, folder, name))
-        DeleteFileA(path);
+        DeleteLogged(path);
 }
 
 // Rows of the group: its program shortcut, the program file itself, its
@@ -40,10 +47,11 @@ static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgra
                     AppendText(group, sizeof group, "Korvu orb 6.3");
     if (groupFits)
         DeleteIn(group, "\\Korvu 6.3.lnk");
-    DeleteFileA(oldProgram);
+    DeleteLogged(oldProgram);
     if (groupFits) {
         DeleteIn(group, "\\KorvuReference.lnk");
-        RemoveDirectoryA(group);
+        if (RemoveDirectoryA(group))
+            LogLine("Removed ", group, NULL);
     }
     return 1;
 }

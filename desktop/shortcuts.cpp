@@ -6,6 +6,7 @@
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
+#include "log.h"
 #include <io.h>
 
 static const char kGroupName[] = "Korvu ark 7.2";
@@ -45,7 +46,8 @@ static int SaveLink(HWND owner, IShellLinkA *shellLink, const char *link)
         file->Release();
         return 0;
     }
-    file->Save(wideLink, TRUE);
+    if (file->Save(wideLink, TRUE) == S_OK)
+        LogLine("Shortcut ", link, NULL);
     file->Release();
     NoteMade(RECORD_LINK, link);
     return 1;

@@ -46,14 +46,16 @@ void CloseUninstallRecord(HWND dialog)
 // The uninstaller enters itself in the list (it knows its own path, and
 // it is the one that takes the entry out again): "Uninst72.exe /REGISTER"
 // makes the entry, adds it to the record (closed by then) and reports a
-// failure in the same style as ours. Not waited for: it shows nothing else.
+// failure in the same style as ours (not at all after /S, as here). Not
+// waited for: it shows nothing else.
 void RegisterUninstall(HWND dialog, const SetupOptions *options)
 {
-    char command[MAX_PATH + 16];
+    char command[MAX_PATH + 32];
     UINT started = 0;
     command[0] = '"';
     if (JoinText(command + 1, sizeof command - 1, options->app_path,
-                 UNINSTALL_EXE "\" " REGISTER_SWITCH))
+                 g_silent ? UNINSTALL_EXE "\" " REGISTER_SWITCH " /S"
+                          : UNINSTALL_EXE "\" " REGISTER_SWITCH))
         started = WinExec(command, SW_SHOWNORMAL);
     // WinExec's results below 32 are errors.
     if (started < 32)

@@ -2,6 +2,7 @@
 // damaged or hostile payload can neither read past its resource nor name a
 // file outside the application directory.
 #include "container.h"
+#include "crc32.h"
 
 #include <string.h>
 
@@ -73,4 +74,26 @@ uint32_t McfLongestName(const void *data, uint32_t size)
             longest = length;
     }
     return longest;
+}
+
+static uint32_t ContainerCrc(const void *data, uint32_t size)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    return ~UpdateCrc32((const char *)data, &size, &crc);
+}
+
+void McfMakeCheck(unsigned char check[MCF_CHECK_SIZE], const void *data, uint32_t size)
+{
+    uint32_t crc = ContainerCrc(data, size);
+    for (int i = 0; i < 4; i++) {
+        check[i] = (unsigned char)(size >> (8 * i));
+        check[4 + i] = (unsigned char)(crc >> (8 * i));
+    }
+}
+
+int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size)
+{
+    const unsigned char *c = (const unsigned char *)check;
+    return checkSize >= MCF_CHECK_SIZE && ReadLe32(c) == size &&
+           ReadLe32(c + 4) == ContainerCrc(data, size);
 }

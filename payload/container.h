@@ -62,6 +62,15 @@ int McfReadHeader(const unsigned char *header, McfRecord *record);
 // container without readable records.
 uint32_t McfLongestName(const void *data, uint32_t size);
 
+// The check value of a container, stored beside it when setup.exe is built
+// (CMPFILE resource 122): the container's length and the CRC-32 of all its
+// bytes, unsigned 32-bit little-endian each. Any changed byte and any cut
+// or growth of the container show as a mismatch.
+#define MCF_CHECK_SIZE 8u
+void McfMakeCheck(unsigned char check[MCF_CHECK_SIZE], const void *data, uint32_t size);
+// 1 when `check` (checkSize bytes) is the check value of data[0..size).
+int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size);
+
 // 1 when name is a file name that stays inside the directory it is appended
 // to: not empty, none of \ / :, not "." or "..". Otherwise 0.
 int McfIsPlainFileName(const char *name);

@@ -17,6 +17,9 @@ int UncompressMcfFile(HWND dialog, HWND progress);
 int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
                     const FILETIME *stamp);
 void DestroyDialogAndParent(HWND dialog);
+// 1 when the payload resource matches its check value, or when setup.exe
+// was built without one; 0 for a damaged setup.exe.
+int PayloadIsWhole(HINSTANCE module);
 
 // What both decoder callbacks work on while one file is expanded.
 struct ExpandContext {

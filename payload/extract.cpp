@@ -10,6 +10,7 @@
 #include "textbuf.h"
 #include "desktop.h"
 #include "uninstinfo.h"
+#include "log.h"
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
@@ -52,21 +53,53 @@ void WriteExpandedBlock(char *buffer, uint32_t *size, void *param)
     context->crc = UpdateCrc32(buffer, size, &context->crc);
 }
 
-// Opens the output file, clearing a read-only attribute that stops it.
-static FILE *OpenOutputFile(const char *path)
+// Seconds a silent run waits for a file in use before it gives up.
+#define SILENT_RETRY_MS 30000
+
+// A file held by another program (a running Korvu72.exe): 1 to try again,
+// because the user pressed Retry or a silent run has not yet waited long.
+static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
 {
-    FILE *file = fopen(path, "wb");
-    if (file)
-        return file;
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return fopen(path, "wb");
+    if (g_silent && GetTickCount() - start < SILENT_RETRY_MS) {
+        Sleep(500);
+        return 1;
+    }
+    char text[MAX_PATH + 160];
+    text[0] = '\0';
+    AppendText(text, sizeof text, "The file ");
+    AppendText(text, sizeof text, path);
+    AppendText(text, sizeof text, " is in use by another program. Close Korvu ark 7.2 on this "
+                                  "computer and press Retry, or press Cancel to stop the "
+                                  "installation.");
+    return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
+}
+
+// Opens the output file, clearing a read-only attribute that stops it and
+// asking about (or, silent, waiting for) an existing file that still cannot
+// be opened: another program holds it (a sharing violation, or access
+// denied on a file that is not read-only).
+static FILE *OpenOutputFile(HWND dialog, const char *path)
+{
+    DWORD start = GetTickCount();
+    FILE *file;
+    while (!(file = fopen(path, "wb"))) {
+        DWORD attributes = GetFileAttributesA(path);
+        // No such file (its folder is missing), or a folder: nothing to wait
+        // for. INVALID_FILE_ATTRIBUTES has the directory bit too.
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            break;
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            if (!SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY))
+                break;
+        } else if (!RetryFileInUse(dialog, path, start)) {
+            break;
+        }
+    }
+    return file;
 }
 
 int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path)
 {
-    (void)dialog;
     ImplodeWorkArea *work = (ImplodeWorkArea *)malloc(IMPLODE_WORK_AREA_SIZE);
     if (!work)
         return 0;
@@ -77,7 +110,7 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     context.remaining = length;
     context.crc = 0xFFFFFFFFu;
     context.write_failed = 0;
-    context.file = OpenOutputFile(path);
+    context.file = OpenOutputFile(dialog, path);
     if (!context.file) {
         free(work);
         return 0;
@@ -95,6 +128,10 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     // would leave a short file behind a good CRC: that is a failure too.
     if (context.write_failed)
         result = 0;
+    char size[12];
+    size[0] = ' ';
+    if (result)
+        LogLine("File ", path, FormatUnsigned(size + 1, (unsigned)ftell(context.file)) - 1);
     if (fclose(context.file) != 0)
         result = 0;
     free(work);
@@ -186,6 +223,21 @@ static int ReadOwnLastWriteTime(HWND dialog, HINSTANCE module, FILETIME *stamp)
     if (!read)
         return FailExtraction(dialog, "Internal Error 15", "GetFileTime", 0);
     return 1;
+}
+
+int PayloadIsWhole(HINSTANCE module)
+{
+    HRSRC check = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPCHECK), RT_CMPFILE);
+    HRSRC payload = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
+    if (!check)
+        return 1;
+    if (!payload)
+        return 0;
+    const void *value = LockResource(LoadResource(module, check));
+    const void *data = LockResource(LoadResource(module, payload));
+    return value && data &&
+           McfCheckMatches(value, SizeofResource(module, check), data,
+                           SizeofResource(module, payload));
 }
 
 int UncompressMcfFile(HWND dialog, HWND progress)

@@ -15,6 +15,9 @@
 // The payload container
 #define IDR_CMPFILE 121
 #define RT_CMPFILE  "CMPFILE"
+// The payload's check value: its length and CRC-32 (see container.h). A
+// resource of its own, so that readers that know only 121 never see it.
+#define IDR_CMPCHECK 122
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -32,23 +32,24 @@ char UpperAscii(char c)
     return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
 }
 
-// One word into `word` (quotes dropped); the position after it, or null
-// when a quote is left open or the word does not fit.
-const char *ReadWord(const char *p, char *word)
+// One word into `word` (quotes dropped); the position after it. *ok
+// becomes 0 when a quote is left open or the word does not fit.
+const char *ReadWord(const char *p, char *word, int *ok)
 {
     size_t n = 0;
     int quoted = 0;
     for (; *p && (quoted || !IsBlankChar(*p)); p++) {
-        if (*p == '"') {
+        if (*p == '"')
             quoted = !quoted;
-            continue;
-        }
-        if (n + 1 >= kWordSize)
-            return NULL;
-        word[n++] = *p;
+        else if (n + 1 < kWordSize)
+            word[n++] = *p;
+        else
+            *ok = 0;
     }
     word[n] = '\0';
-    return quoted ? NULL : p;
+    if (quoted)
+        *ok = 0;
+    return p;
 }
 
 // The switch the word names, with *value at what follows its '='.
@@ -76,28 +77,30 @@ const SwitchDef *MatchSwitch(const char *word, unsigned accepted, const char **v
 
 } // namespace
 
+// Every word is read, also after a wrong one, so that the caller learns of
+// a /S anywhere on a line it refuses (and stays silent).
 int ParseCommandLine(const char *line, unsigned accepted, CommandLine *out)
 {
     memset(out, 0, sizeof *out);
     char word[kWordSize];
+    int ok = 1;
     for (;;) {
         while (IsBlankChar(*line))
             line++;
         if (*line == '\0')
-            return 1;
-        line = ReadWord(line, word);
-        if (!line)
-            return 0;
+            return ok;
+        int wordOk = 1;
+        line = ReadWord(line, word, &wordOk);
         const char *value = NULL;
         const SwitchDef *def = MatchSwitch(word, accepted, &value);
-        if (!def || (out->given & def->flag))
-            return 0;
-        out->given |= def->flag;
-        if (def->value != 0) {
-            size_t n = strlen(value);
-            if (n == 0 || n >= CMDLINE_VALUE_SIZE)
-                return 0;
-            memcpy((char *)out + def->value, value, n + 1);
+        size_t n = value ? strlen(value) : 0;
+        if (!wordOk || !def || (out->given & def->flag) ||
+            (def->value != 0 && (n == 0 || n >= CMDLINE_VALUE_SIZE))) {
+            ok = 0;
+            continue;
         }
+        out->given |= def->flag;
+        if (def->value != 0)
+            memcpy((char *)out + def->value, value, n + 1);
     }
 }

@@ -41,5 +41,7 @@ struct CommandLine {
 // Parses `line` (the arguments without the program's name). Returns 1 when
 // every word is a switch of `accepted`, given once, a value switch with a
 // value of 1 to 259 characters and every quote closed; 0 otherwise (a usage
-// error; *out is then partly filled and not to be used).
+// error). Even then out->given holds every well-formed switch of the line,
+// so that a /S among them keeps the usage error silent; the values are not
+// to be used then.
 int ParseCommandLine(const char *line, unsigned accepted, CommandLine *out);

@@ -3,6 +3,9 @@
 HINSTANCE g_hInstance;
 OSVERSIONINFOA g_osvi;
 char g_szIniFile[MAX_PATH];
+int g_silent;
+int g_boxes;
+int g_presetDirs;
 
 int IsNtBefore40(void)
 {

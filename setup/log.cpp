@@ -10,31 +10,14 @@ int LogOpen(const char *path)
     return g_log != NULL;
 }
 
-int LogIsOpen(void)
-{
-    return g_log != NULL;
-}
-
-static void LogPart(const char *text, int *wasBreak)
-{
-    for (; text && *text; text++) {
-        int isBreak = *text == '\n' || *text == '\r';
-        if (!isBreak)
-            fputc(*text, g_log);
-        else if (!*wasBreak)
-            fputc(' ', g_log);
-        *wasBreak = isBreak;
-    }
-}
-
 void LogLine(const char *a, const char *b, const char *c)
 {
     if (!g_log)
         return;
-    int wasBreak = 0;
-    LogPart(a, &wasBreak);
-    LogPart(b, &wasBreak);
-    LogPart(c, &wasBreak);
+    const char *parts[3] = {a, b, c};
+    for (int i = 0; i < 3; i++)
+        for (const char *p = parts[i]; p && *p; p++)
+            fputc(*p == '\n' ? ' ' : *p, g_log);
     fputc('\n', g_log);
     fflush(g_log);
 }
@@ -52,12 +35,6 @@ char *FormatUnsigned(char *out, unsigned int value)
         *p++ = digits[--n];
     *p = '\0';
     return out;
-}
-
-void LogNumber(const char *a, unsigned int number)
-{
-    char digits[12];
-    LogLine(a, FormatUnsigned(digits, number), NULL);
 }
 
 void LogClose(void)

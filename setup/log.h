@@ -5,15 +5,11 @@
 // Opens the log for appending; 1, or 0 when it cannot be opened (the run
 // goes on without it).
 int LogOpen(const char *path);
-int LogIsOpen(void);
 
-// One line: the three texts one after another (b and c may be null). Line
-// breaks inside them (a message box's empty line) become one blank each
-// run, so that every event stays on one line. Nothing when no log is open.
+// One line: the three texts one after another (b and c may be null). Each
+// line feed inside them (a message box's empty line) becomes a blank, so
+// that every event stays on one line. Nothing when no log is open.
 void LogLine(const char *a, const char *b, const char *c);
-
-// "a" followed by the number in decimal.
-void LogNumber(const char *a, unsigned int number);
 
 void LogClose(void);
 

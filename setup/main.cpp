@@ -3,12 +3,15 @@
 #include "resource.h"
 #include "setupdlg.h"
 #include "copydlg.h"
+#include "unattended.h"
 #include <commctrl.h>
 #include <objbase.h>
 #include <stdlib.h>
 
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
+    if (g_silent)
+        return RunSetupDialogSilently(instance, owner, options);
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
                            (LPARAM)options);
 }
@@ -17,13 +20,13 @@ HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COPY), owner, CopyDlgProc,
                                      (LPARAM)options);
-    if (dialog)
+    if (dialog && !g_silent)
         ShowWindow(dialog, SW_SHOW);
     return dialog;
 }
 
-// Runs Install: copy dialog, installation run, finish dialog. Returns 0
-// when the copy dialog could not be created (already reported).
+// Runs Install: copy dialog, installation run, finish dialog. Returns the
+// run's exit status.
 static int RunInstallation(HINSTANCE instance, HWND background, SetupOptions *options,
                            HWND *copyDialog)
 {
@@ -31,23 +34,25 @@ static int RunInstallation(HINSTANCE instance, HWND background, SetupOptions *op
     if (!*copyDialog) {
         ReportFailure(background, "Internal Error 32", "ShowCopyDialog", "CreateDialogParam",
                       (int)GetLastError());
-        return 0;
+        return EXIT_FAILED;
     }
+    int boxes = g_boxes;
     UpdateWindow(*copyDialog);
     SendMessageA(*copyDialog, WM_STARTCOPY, 0, 0);
     // After a failed run the background window is gone and so is the owner:
     // no finish dialog then.
-    if (IsWindow(background)) {
+    if (!IsWindow(background))
+        return EXIT_FAILED;
+    if (!g_silent)
         ShowFinishDialog(instance, background);
-        DestroyWindow(background);
-    }
-    return 1;
+    DestroyWindow(background);
+    // Korvu.ini and the shortcuts report their errors and the run goes on.
+    return g_boxes != boxes ? EXIT_INSTALLED_WITH_ERRORS : EXIT_INSTALLED;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
     (void)previous;
-    (void)commandLine;
     (void)showCommand;
     CoInitialize(NULL);
     g_hInstance = instance;
@@ -55,35 +60,50 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
     if (!GetVersionExA(&g_osvi) || g_osvi.dwPlatformId == VER_PLATFORM_WIN32s)
         return 0;
+    CommandLine line;
+    int status = EXIT_INSTALLED;
+    if (!TakeCommandLine(commandLine, &line, &status))
+        return EndRun(status);
+    // Before anything is shown or created.
+    if (!PayloadIsWhole(instance)) {
+        ShowSetupBox(NULL, "The setup program is damaged and cannot install Korvu ark 7.2. "
+                           "Obtain a new copy of the setup program.", MB_OK);
+        return EndRun(EXIT_DAMAGED);
+    }
     lstrcpyA(g_szIniFile, "Korvu.ini");
     // The copy dialog's progress bar class must exist before it is created.
     InitCommonControls();
 
     if (!RegisterMainWindowClass(instance))
-        return 0;
+        return EndRun(EXIT_FAILED);
     HWND background = CreateMainWindow(instance);
     if (!background)
-        return 0;
-    ShowWindow(background, SW_SHOWMAXIMIZED);
+        return EndRun(EXIT_FAILED);
+    if (!g_silent)
+        ShowWindow(background, SW_SHOWMAXIMIZED);
 
     SetupOptions *options = (SetupOptions *)calloc(1, sizeof(SetupOptions));
     if (!options) {
         DestroyWindow(background);
-        return 0;
+        return EndRun(EXIT_FAILED);
     }
     FillDefaultOptions(background, options);
+    ApplyPresets(background, options, &line);
 
     HWND copyDialog = NULL;
     INT_PTR result = ShowSetupDialog(instance, background, options);
     if (result == 1) {
-        if (!RunInstallation(instance, background, options, &copyDialog))
-            return 0;
+        LogDirectories(options);
+        status = RunInstallation(instance, background, options, &copyDialog);
+        if (!copyDialog)
+            return EndRun(status);
     } else if (result == 2) {
         DestroyWindow(background);
+        status = EXIT_DIRECTORY_REFUSED;
     } else {
         ReportFailure(background, "Internal Error 37", "ShowSetupDialog", "DialogBoxParam",
                       (int)GetLastError());
-        return 0;
+        return EndRun(EXIT_FAILED);
     }
 
     // Only drains what is still queued: the quit message is already posted.
@@ -96,5 +116,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         }
     }
     CoUninitialize();
-    return (int)message.wParam;
+    return EndRun(status);
 }

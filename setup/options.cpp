@@ -1,5 +1,6 @@
 #include "setup.h"
 #include "textbuf.h"
+#include "pathrules.h"
 
 static const char kSection[] = "Korvu";
 
@@ -22,6 +23,31 @@ int LookupPreviousSetting(HWND owner, const char *directory, const char *section
     return GetPrivateProfileStringA(section, key, "", value, MAX_PATH, path) > 0;
 }
 
+int FollowingDataPath(HWND owner, const char *app, char *value)
+{
+    if (LookupPreviousSetting(owner, app, kSection, "Data", value) == 1)
+        return 1;
+    // Too long to derive: empty, which Install refuses, rather than a cut path.
+    if (!DeriveDataPath(value, MAX_PATH, app))
+        value[0] = '\0';
+    return 0;
+}
+
+int FollowingConfigPath(HWND owner, const char *app, char *value)
+{
+    if (LookupPreviousSetting(owner, app, kSection, "Config", value) == 1)
+        return 1;
+    CopyText(value, MAX_PATH, app);
+    return 0;
+}
+
+void FollowAppDefaults(HWND owner, SetupOptions *options, const char *app)
+{
+    CopyText(options->app_path, sizeof options->app_path, app);
+    options->upgrade = FollowingDataPath(owner, app, options->data_path);
+    options->config_found = FollowingConfigPath(owner, app, options->config_path);
+}
+
 // Defaults: <system drive>\Korvu, its Data folder, and whatever a Korvu.ini
 // already in that directory says (an upgrade).
 void FillDefaultOptions(HWND owner, SetupOptions *options)
@@ -34,21 +60,5 @@ void FillDefaultOptions(HWND owner, SetupOptions *options)
 
     lstrcpynA(base, system, 4);   // the drive root, e.g. C:\ (3 characters)
     AppendText(base, sizeof base, "Korvu");
-
-    CopyText(options->app_path, sizeof options->app_path, base);
-    JoinText(options->data_path, sizeof options->data_path, base, "\\Data");
-    CopyText(options->config_path, sizeof options->config_path, base);
-
-    if (LookupPreviousSetting(owner, options->app_path, kSection, "Data", options->data_path) == 1) {
-        options->upgrade = 1;
-    } else {
-        JoinText(options->data_path, sizeof options->data_path, base, "\\Data");
-        options->upgrade = 0;
-    }
-    if (LookupPreviousSetting(owner, options->app_path, kSection, "Config", options->config_path) == 1) {
-        options->config_found = 1;
-    } else {
-        CopyText(options->config_path, sizeof options->config_path, base);
-        options->config_found = 0;
-    }
+    FollowAppDefaults(owner, options, base);
 }

@@ -1,5 +1,6 @@
 #include "setup.h"
 #include "textbuf.h"
+#include "log.h"
 
 // Appends as much of src as fits, always leaving a terminator.
 static void AppendClipped(char *dst, size_t size, const char *src)
@@ -10,23 +11,6 @@ static void AppendClipped(char *dst, size_t size, const char *src)
     dst[n] = '\0';
 }
 
-// Signed decimal without the C runtime's printf (keeps setup.exe small).
-static void FormatInt(char *out, int value)
-{
-    char digits[12];
-    unsigned int u = value < 0 ? 0u - (unsigned int)value : (unsigned int)value;
-    int n = 0;
-    do {
-        digits[n++] = (char)('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
-    if (value < 0)
-        *out++ = '-';
-    while (n > 0)
-        *out++ = digits[--n];
-    *out = '\0';
-}
-
 // The function and call names are for whoever reads the source; the user
 // sees only the message and the status.
 int ReportFailure(HWND owner, const char *message, const char *function,
@@ -34,14 +18,25 @@ int ReportFailure(HWND owner, const char *message, const char *function,
 {
     (void)function;
     (void)call;
+    // Signed decimal without the C runtime's printf (keeps setup.exe small).
     char number[16];
     char text[256];
-    FormatInt(number, status);
+    number[0] = '-';
+    FormatUnsigned(number + 1, status < 0 ? 0u - (unsigned int)status : (unsigned int)status);
     text[0] = '\0';
     // Keep room for the status line even if a message were ever too long.
     AppendClipped(text, sizeof text - 32, message);
     AppendClipped(text, sizeof text, "\n\n(Status:");
-    AppendClipped(text, sizeof text, number);
+    AppendClipped(text, sizeof text, status < 0 ? number : number + 1);
     AppendClipped(text, sizeof text, ")");
-    return MessageBoxA(owner, text, SETUP_TITLE, MB_OK);
+    return ShowSetupBox(owner, text, MB_OK);
+}
+
+int ShowSetupBox(HWND owner, const char *text, UINT type)
+{
+    g_boxes++;
+    LogLine(text, NULL, NULL);
+    if (g_silent)
+        return IDCANCEL;
+    return MessageBoxA(owner, text, SETUP_TITLE, type);
 }

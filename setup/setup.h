@@ -23,11 +23,22 @@ struct SetupOptions {
 extern HINSTANCE g_hInstance;
 extern OSVERSIONINFOA g_osvi;
 extern char g_szIniFile[MAX_PATH];
+// 1 for an unattended run (/S): no window is shown, no box either.
+extern int g_silent;
+// Boxes of the run so far, shown or (silent) only logged.
+extern int g_boxes;
+// The dependent directories given on the command line (PRESET_ bits).
+extern int g_presetDirs;
+#define PRESET_DATA 1
+#define PRESET_CONFIG 2
 
 // 1 on the NT family before version 4.0 (no shell folders, no browser).
 int IsNtBefore40(void);
 
 // report.cpp
+// Every box of setup.exe goes through here: into the log when there is one,
+// and on the screen unless the run is silent (then the result is IDCANCEL).
+int ShowSetupBox(HWND owner, const char *text, UINT type);
 int ReportFailure(HWND owner, const char *message, const char *function,
                   const char *call, int status);
 
@@ -35,6 +46,15 @@ int ReportFailure(HWND owner, const char *message, const char *function,
 int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
                           const char *key, char *value);
 void FillDefaultOptions(HWND owner, SetupOptions *options);
+// The data directory that follows the application directory `app` into
+// value (260 bytes): a previous installation's Data value (1), else
+// app\Data (0; empty when too long). The same for the configuration
+// directory: a previous Config value (1), else app itself (0).
+int FollowingDataPath(HWND owner, const char *app, char *value);
+int FollowingConfigPath(HWND owner, const char *app, char *value);
+// The application directory given on the command line (/D=), with the data
+// and configuration directories following it as the dialog's boxes do.
+void FollowAppDefaults(HWND owner, SetupOptions *options, const char *app);
 
 // mainwin.cpp
 BOOL RegisterMainWindowClass(HINSTANCE instance);

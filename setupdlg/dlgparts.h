@@ -23,4 +23,5 @@ void ChooseDependentDir(HWND dialog, int boxId, const char *title, const char *e
                         const char *call, LONG *edited);
 
 // install.cpp
-void InstallDirectories(HWND dialog, SetupOptions *options);
+// 1 when the three directories are settled (and the dialog ended with 1).
+int InstallDirectories(HWND dialog, SetupOptions *options);

@@ -7,7 +7,6 @@
 #include <string.h>
 
 static const char kOnCommand[] = "setupdlg_OnCommand";
-static const char kSection[] = "Korvu";
 
 // The data box shows a previous installation's Data value, else app\Data.
 static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, const char *error)
@@ -17,15 +16,7 @@ static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, c
     if (!box)
         return;
     char value[MAX_PATH];
-    if (LookupPreviousSetting(dialog, app, kSection, "Data", value) == 1) {
-        options->upgrade = 1;
-    } else {
-        // Too long to derive: an empty box, which Install refuses, rather
-        // than a cut path.
-        if (!DeriveDataPath(value, sizeof value, app))
-            value[0] = '\0';
-        options->upgrade = 0;
-    }
+    options->upgrade = FollowingDataPath(dialog, app, value);
     SetWindowTextA(box, value);
     options->data_path_edited = 0;
 }
@@ -39,9 +30,8 @@ static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
     if (!box)
         return;
     char value[MAX_PATH];
-    int found = LookupPreviousSetting(dialog, app, kSection, "Config", value) == 1;
-    options->config_found = found;
-    SetWindowTextA(box, found ? value : app);
+    options->config_found = FollowingConfigPath(dialog, app, value);
+    SetWindowTextA(box, value);
     options->config_path_edited = 0;
 }
 

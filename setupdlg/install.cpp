@@ -101,20 +101,21 @@ static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
     return CopyText(options->app_path, sizeof options->app_path, app);
 }
 
-void InstallDirectories(HWND dialog, SetupOptions *options)
+int InstallDirectories(HWND dialog, SetupOptions *options)
 {
     char app[MAX_PATH];
     if (!SettleAppDir(dialog, app, options))
-        return;
+        return 0;
     if (!SettleDependentDir(dialog, IDC_EDT_DPATH, app,
                             options->upgrade == 1 && options->data_path_edited == 0,
                             options->data_path, "Given data path is not valid",
                             "Unable to create data directory"))
-        return;
+        return 0;
     if (!SettleDependentDir(dialog, IDC_EDT_CPATH, app,
                             options->config_found == 1 && options->config_path_edited == 0,
                             options->config_path, "Given configarutation path is not valid",
                             "Unable to create configarutation directory"))
-        return;
+        return 0;
     EndDialog(dialog, 1);
+    return 1;
 }

@@ -33,7 +33,7 @@ HWND FindDialogControl(HWND dialog, int id, const char *function, const char *me
 
 void ShowSetupMessage(HWND dialog, const char *text)
 {
-    MessageBoxA(dialog, text, SETUP_TITLE, MB_OK);
+    ShowSetupBox(dialog, text, MB_OK);
 }
 
 // Fills a directory box; filling it is not the user's edit, so the flag
@@ -96,6 +96,12 @@ BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
     if (!label)
         return TRUE;
     InitStateLabel(dialog, label, options);
+    // A directory given on the command line counts as typed: the application
+    // box no longer changes it, and Install checks it.
+    if (g_presetDirs & PRESET_DATA)
+        options->data_path_edited = 1;
+    if (g_presetDirs & PRESET_CONFIG)
+        options->config_path_edited = 1;
     if (IsNtBefore40()) {
         DisableChangeButton(dialog, IDC_BTN_CHANGE_APATH);
         DisableChangeButton(dialog, IDC_BTN_CHANGE_DPATH);

@@ -115,8 +115,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     char self[MAX_PATH];
     char app[MAX_PATH];
     int found = FindSelf(self, app);
-    if (IsRegisterRun(arguments))
+    int registering = IsRegisterRun(arguments);
+    if (registering) {
+        g_silent = registering == 2;
         return found ? (int)RegisterSelf(self, app) : ERROR_FILENAME_EXCED_RANGE;
+    }
 
     CommandLine line;
     int silent = AsksForSilence(arguments);

@@ -11,7 +11,10 @@
 
 int IsRegisterRun(const char *arguments)
 {
-    return lstrcmpiA(arguments, REGISTER_SWITCH) == 0;
+    if (lstrcmpiA(arguments, REGISTER_SWITCH) == 0)
+        return 1;
+    // From a silent installation: a failure goes unshown, as everything there.
+    return lstrcmpiA(arguments, REGISTER_SWITCH " /S") == 0 ? 2 : 0;
 }
 
 static LONG SetText(HKEY key, const char *name, const char *text)

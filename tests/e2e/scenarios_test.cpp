@@ -117,10 +117,33 @@ protected:
     }
 
     // Starts setup.exe (or a copy) as Windows `version`.
-    void StartSetup(const std::string &exe, const std::string &version, WORD show = SW_SHOWNORMAL)
+    void StartSetup(const std::string &exe, const std::string &version, WORD show = SW_SHOWNORMAL,
+                    const std::string &args = "")
     {
         SetReportedVersion(BaseName(exe), version);
-        ASSERT_TRUE(setup_.Start(exe, RunDir(), show)) << exe << ": CreateProcess error " << setup_.error();
+        ASSERT_TRUE(setup_.Start(exe, RunDir(), show, args))
+            << exe << ": CreateProcess error " << setup_.error();
+    }
+
+    // setup.exe with `args` (an unattended run), watched until it ends: it
+    // must show no window at any moment. Its exit status, or -1.
+    int RunSilent(const std::string &exe, const std::string &version, const std::string &args)
+    {
+        StartSetup(exe, version, SW_SHOWNORMAL, args);
+        DWORD start = GetTickCount();
+        DWORD code = 12345;
+        bool windowSeen = false;
+        while (!setup_.WaitExit(5, &code)) {
+            if (!windowSeen && !TopWindows(setup_.pid()).empty()) {
+                windowSeen = true;
+                ADD_FAILURE() << args << ": a window with /S: " << DescribeScreens(setup_.pid());
+            }
+            if ((int)(GetTickCount() - start) > kRunWait) {
+                ADD_FAILURE() << args << ": still running";
+                return -1;
+            }
+        }
+        return (int)code;
     }
 
     // The background window, maximised, then the setup dialog over it.
@@ -1008,9 +1031,32 @@ TEST_F(E2E, FolderBrowserChoosesAndCancels)
 
 // ---- 6: a damaged payload -------------------------------------------------
 
+uint32_t Crc32(const std::string &bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; k++)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// The payload's check value (resource 122): its length and CRC-32.
+std::string CheckValueOf(const std::string &payload)
+{
+    std::string value(8, '\0');
+    uint32_t words[2] = {(uint32_t)payload.size(), Crc32(payload)};
+    for (int i = 0; i < 8; i++)
+        value[i] = (char)(words[i / 4] >> (8 * (i % 4)));
+    return value;
+}
+
 // A copy of setup.exe with the byte at `offset` of its payload flipped, as
 // a bad download would have it; empty (and a failure) if it cannot be made.
-std::string DamagedCopy(const std::string &payload, size_t offset)
+// `matchingCheck`: the check value made to match the damaged payload, as in
+// a setup.exe built from bad bytes, so that only the extraction can find it.
+std::string DamagedCopy(const std::string &payload, size_t offset, bool matchingCheck = true)
 {
     std::string bad = ScratchDir() + "setupbad.exe";
     std::string image = ReadBytes(SetupExe());
@@ -1019,6 +1065,13 @@ std::string DamagedCopy(const std::string &payload, size_t offset)
     if (at == std::string::npos)
         return "";
     image[at + offset] ^= 0xFF;
+    if (matchingCheck) {
+        std::string check = CheckValueOf(payload);
+        size_t checkAt = image.find(check);
+        EXPECT_NE(std::string::npos, checkAt) << "no check value in the file";
+        if (checkAt != std::string::npos)
+            image.replace(checkAt, 8, CheckValueOf(image.substr(at, payload.size())));
+    }
     EXPECT_TRUE(WriteBytes(bad, image)) << bad;
     std::string error;
     std::string badPayload = PayloadOf(bad, &error);
@@ -1092,6 +1145,223 @@ TEST_F(E2E, DamagedMagicStopsWithInternalError10)
     EXPECT_TRUE(DirExists("C:\\Korvu\\Data"));
     EXPECT_EQ("[Data]", Listing(ListDir("C:\\Korvu")));
     ExpectNoShortcuts();
+}
+
+// ---- 7: unattended installation ---------------------------------------------
+
+std::string LogOf(const std::string &path)
+{
+    return ReadBytes(path);
+}
+
+void ExpectLogHas(const std::string &log, const std::string &line)
+{
+    EXPECT_NE(std::string::npos, log.find(line + "\r\n")) << "no line \"" << line << "\" in:\n" << log;
+}
+
+// Silent on the 9x family, into a directory with blanks given quoted, with
+// a log: no window, status 0, everything the dialog's run makes.
+TEST_F(E2E, SilentFreshInstallWin98WithLog)
+{
+    const std::string app = "C:\\Program Files\\Korvu ark";
+    const std::string log = "C:\\korvu setup.log";
+    ASSERT_TRUE(WriteBytes(log, "an earlier run\r\n"));
+    ASSERT_EQ(0, RunSilent(SetupExe(), "win98", "/S /D=\"" + app + "\" \"/LOG=" + log + "\""));
+    ExpectPayloadInstalled(app, SetupExe(), ExpectedNames());
+    EXPECT_EQ(app + "\\Data", ProfileValue(app + "\\Korvu.ini", "Korvu", "Data"));
+    EXPECT_EQ(app, ProfileValue(app + "\\Korvu.ini", "Korvu", "Config"));
+    ExpectShortcuts(app, k9xFamily);
+
+    std::string text = LogOf(log);
+    EXPECT_EQ(0u, text.find("an earlier run\r\nKorvu ark 7.2 Setup /S /D=")) << text;
+    ExpectLogHas(text, "Application directory " + app + "\\");
+    ExpectLogHas(text, "Data directory " + app + "\\Data");
+    ExpectLogHas(text, "Configuration directory " + app);
+    for (const std::string &name : ExpectedNames())
+        ExpectLogHas(text, "File " + app + "\\" + name + " " +
+                               std::to_string(ReadBytes(ExpectedDir() + name).size()));
+    ExpectLogHas(text, "Korvu.ini Data " + app + "\\Data");
+    ExpectLogHas(text, "Korvu.ini Config " + app);
+    ExpectLogHas(text, "Shortcut " + SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvu 7.2.lnk");
+    ExpectLogHas(text, "Exit status 0");
+}
+
+// Lower-case switches in any order on NT 4.0; the data and configuration
+// directories given apart from the application directory.
+TEST_F(E2E, SilentFreshInstallNt40LowerCaseSwitches)
+{
+    ASSERT_EQ(0, RunSilent(SetupExe(), "nt40",
+                           "/config=\"C:\\Korvu Cfg\" /data=C:\\Shared\\Ledgers /d=C:\\Acct7 /s"));
+    ExpectPayloadInstalled("C:\\Acct7", SetupExe(), ExpectedNames());
+    EXPECT_TRUE(DirExists("C:\\Shared\\Ledgers"));
+    EXPECT_TRUE(DirExists("C:\\Korvu Cfg"));
+    EXPECT_EQ("C:\\Shared\\Ledgers", ProfileValue("C:\\Acct7\\Korvu.ini", "Korvu", "Data"));
+    EXPECT_EQ("C:\\Korvu Cfg", ProfileValue("C:\\Acct7\\Korvu.ini", "Korvu", "Config"));
+    ExpectShortcuts("C:\\Acct7", kNtFamily);
+}
+
+// Over a previous installation: its Data and Config taken over unchecked,
+// Korvu orb 6.3's program and shortcuts removed.
+TEST_F(E2E, SilentUpgradeTakesOverThePreviousDirectories)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old"));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini",
+                           "[Korvu]\r\nData = \\\\server\\korvu\\Data\r\nConfig = C:\\Korvu6\\Cfg\r\n"));
+    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
+    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
+    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    std::string log = ScratchDir() + "upgrade.log";
+    ASSERT_EQ(0, RunSilent(SetupExe(), "winxp", "/S /LOG=" + log));
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
+    EXPECT_EQ("\\\\server\\korvu\\Data", ProfileValue("C:\\Korvu\\Korvu.ini", "Korvu", "Data"));
+    EXPECT_EQ("C:\\Korvu6\\Cfg", ProfileValue("C:\\Korvu\\Korvu.ini", "Korvu", "Config"));
+    EXPECT_FALSE(DirExists("C:\\Korvu6")) << "a taken-over directory is not created";
+    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
+    EXPECT_FALSE(DirExists(oldGroup));
+    std::string text = LogOf(log);
+    ExpectLogHas(text, "Data directory \\\\server\\korvu\\Data");
+    ExpectLogHas(text, "Removed C:\\Korvu\\Korvu63.exe");
+    ExpectLogHas(text, "Removed " + oldGroup);
+}
+
+// Every kind of refused directory: status 2, the dialog's words in the log,
+// and nothing installed. Usage errors: status 1, nothing at all.
+TEST_F(E2E, SilentRefusalsAndUsageErrors)
+{
+    std::string log = ScratchDir() + "refused.log";
+    struct Case {
+        const char *args;
+        const char *message;
+    } cases[] = {
+        {"/D=Korvu", "Given application path is not valid"},
+        {"/D=C:\\Acct7:x", "Given application path is not valid"},
+        {"/DATA=1:\\Data", "Given data path is not valid"},
+        {"/CONFIG=C:\\a:b", "Given configarutation path is not valid"},
+        // The status is the system's (3 on Windows, 2 on Wine for a missing drive).
+        {"/D=Q:\\Korvu", "Unable to create application directory  (Status:"},
+        {"/DATA=Q:\\Data", "Unable to create data directory  (Status:"},
+        {"/CONFIG=Q:\\Cfg", "Unable to create configarutation directory  (Status:"},
+    };
+    for (const Case &c : cases) {
+        DeleteFileA(log.c_str());
+        EXPECT_EQ(2, RunSilent(SetupExe(), "winxp", std::string("/S ") + c.args + " /LOG=" + log))
+            << c.args;
+        std::string text = LogOf(log);
+        EXPECT_NE(std::string::npos, text.find("\r\n" + std::string(c.message))) << text;
+        ExpectLogHas(text, "Exit status 2");
+        EXPECT_EQ(std::string::npos, text.find("File ")) << c.args << ": " << text;
+        EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu72.exe")) << c.args;
+    }
+    RemoveTree("C:\\Korvu");
+    for (const char *args : {"/S /X", "/S /D=", "/S /D=\"C:\\open", "/S /S", "/s /?",
+                             "/D=C:\\Program Files\\Korvu /S"}) {
+        EXPECT_EQ(1, RunSilent(SetupExe(), "winxp", args)) << args;
+        EXPECT_FALSE(DirExists("C:\\Korvu")) << args;
+        EXPECT_FALSE(DirExists("C:\\Program Files\\Korvu")) << args;
+    }
+}
+
+// Without /S the directories given are presets: the dialog shows them, and
+// following the application box leaves the given data box alone.
+TEST_F(E2E, PresetsWithoutSilentFillTheDialog)
+{
+    StartSetup(SetupExe(), "winxp", SW_SHOWNORMAL, "/d=\"C:\\Pre set\" /DATA=\\\\server\\korvu\\Data");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("C:\\Pre set", ItemText(dialog, kAppBox));
+    EXPECT_EQ("\\\\server\\korvu\\Data", ItemText(dialog, kDataBox));
+    EXPECT_EQ("C:\\Pre set", ItemText(dialog, kConfigBox));
+    ReplaceEditText(GetDlgItem(dialog, kAppBox), "C:\\Other");
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitText(GetDlgItem(dialog, kConfigBox), "C:\\Other", kWait));
+    EXPECT_EQ("\\\\server\\korvu\\Data", ItemText(dialog, kDataBox));
+    ClickWindow(GetDlgItem(dialog, kExitButton));
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Pre set"));
+
+    // The usage, interactive: a box, then the program ends.
+    StartSetup(SetupExe(), "winxp", SW_SHOWNORMAL, "/?");
+    HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
+    AnswerBox(box, "Usage: setup [/S] [/D=dir] [/DATA=dir] [/CONFIG=dir] [/LOG=file]", "");
+    ExpectExitCode0();
+}
+
+const char kDamaged[] = "The setup program is damaged and cannot install Korvu ark 7.2. "
+                        "Obtain a new copy of the setup program.";
+
+// One flipped byte in the last file: found before anything is shown or
+// made, interactive (a box) and silent (status 3, the same words logged).
+TEST_F(E2E, DamagedCopyIsRefusedBeforeAnythingIsWritten)
+{
+    std::string error;
+    std::string payload = PayloadOf(SetupExe(), &error);
+    ASSERT_FALSE(payload.empty()) << error;
+    std::string bad = DamagedCopy(payload, payload.size() - 1, false);
+    ASSERT_FALSE(bad.empty());
+
+    StartSetup(bad, "winxp");
+    HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
+    EXPECT_FALSE(FindScreen(setup_.pid(), Screen::Background));
+    AnswerBox(box, kDamaged, "damaged-check");
+    ExpectExitCode0();
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+
+    std::string log = ScratchDir() + "damaged.log";
+    EXPECT_EQ(3, RunSilent(bad, "winxp", "/S /LOG=" + log));
+    ExpectLogHas(LogOf(log), kDamaged);
+    ExpectLogHas(LogOf(log), "Exit status 3");
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
+// Korvu72.exe held open by another program (this one). Interactive: Retry
+// once it let go, and the run ends as a clean one. Silent: 30 seconds of
+// retries, then status 4 and the file named in the log.
+TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
+{
+    const std::string program = "C:\\Korvu\\Korvu72.exe";
+    ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
+    ASSERT_TRUE(WriteBytes(program, "MZ running"));
+    HANDLE held = CreateFileA(program.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const std::string inUse = "The file " + program + " is in use by another program. Close "
+                              "Korvu ark 7.2 on this computer and press Retry, or press Cancel "
+                              "to stop the installation.";
+
+    std::string log = ScratchDir() + "inuse.log";
+    DWORD start = GetTickCount();
+    EXPECT_EQ(4, RunSilent(SetupExe(), "winxp", "/S /LOG=" + log));
+    EXPECT_GE(GetTickCount() - start, 30000u) << "gave up before 30 seconds";
+    std::string text = LogOf(log);
+    ExpectLogHas(text, inUse);
+    ExpectLogHas(text, "Internal Error 13  (Status:0)");
+    ExpectLogHas(text, "Exit status 4");
+    EXPECT_EQ(std::string::npos, text.find("File " + program)) << text;
+
+    StartSetup(SetupExe(), "winxp");
+    HWND dialog = WaitForSetupDialog();
+    ASSERT_TRUE(dialog);
+    ClickWindow(GetDlgItem(dialog, kInstallButton));
+    // The box with Retry and Cancel.
+    HWND box = NULL;
+    for (DWORD waited = GetTickCount(); !box && (int)(GetTickCount() - waited) < kRunWait;
+         Sleep(50))
+        for (HWND window : TopWindows(setup_.pid()))
+            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
+                box = window;
+    ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
+    EXPECT_EQ(kCaption, StoredTextOf(box));
+    EXPECT_EQ(inUse, ItemText(box, kBoxText));
+    Settle(box);
+    Shot("in-use-retry");
+    CloseHandle(held);
+    ClickWindow(GetDlgItem(box, IDRETRY));
+    HWND finish = WaitScreen(setup_.pid(), Screen::FinishDialog, kRunWait);
+    ASSERT_TRUE(finish) << DescribeScreens(setup_.pid());
+    ClickWindow(GetDlgItem(finish, kFinishOk));
+    ExpectExitCode0();
+    ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ Program::~Program()
 }
 
 bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
-                    const std::string &arguments)
+                    const std::string &args)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -120,7 +120,7 @@ bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
     startup.wShowWindow = show;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,

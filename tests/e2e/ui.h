@@ -17,10 +17,11 @@ public:
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
-    // CreateProcess of `exe` in `dir`, asked to show itself with `show`;
-    // false (and the error in `error`) if it failed.
+    // CreateProcess of `exe` in `dir` with `args` after its quoted name,
+    // asked to show itself with `show`; false (and the error in `error`) if
+    // it failed.
     bool Start(const std::string &exe, const std::string &dir, WORD show = SW_SHOWNORMAL,
-               const std::string &arguments = "");
+               const std::string &args = "");
     // Takes over a process started elsewhere (ShellExecuteEx).
     void Adopt(HANDLE process);
     bool Running() const;

@@ -23,7 +23,7 @@ struct Extraction {
     unsigned rangeHigh = 0;
 };
 
-Extraction Extract(const std::string &dir, const Bytes &container)
+Extraction Extract(const std::string &dir, const Bytes &container, HANDLE releaseAtRetry = NULL)
 {
     SetupOptions options = MakeOptions(dir, dir + "Data", dir);
     CopyDialog windows = OpenCopyDialog(&options);
@@ -35,6 +35,7 @@ Extraction Extract(const std::string &dir, const Bytes &container)
     ProgressLog progress;
     WatchProgress(windows.dialog, &progress);
     BoxLog boxes;
+    boxes.releaseAtRetry = releaseAtRetry;
     StartBoxLog(&boxes);
     HWND bar = GetDlgItem(windows.dialog, IDC_CDLG_PRG_CPFILE);
     seen.result = ExpandContainer(windows.dialog, bar, container.data(),
@@ -287,7 +288,15 @@ TEST_F(ExtractTest, ReadOnlyFileIsOverwritten)
     EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
-TEST_F(ExtractTest, FileHeldOpenWithoutSharingIsError13)
+std::string InUseMessage(const std::string &path)
+{
+    return "The file " + path + " is in use by another program. Close Korvu ark 7.2 on this "
+           "computer and press Retry, or press Cancel to stop the installation.";
+}
+
+// A file another program holds (no sharing) is asked about: Cancel ends the
+// run as any failed file does, the file untouched.
+TEST_F(ExtractTest, FileHeldOpenAsksAndCancelIsError13)
 {
     std::string path = dir + "Korvu72.exe";
     ASSERT_TRUE(WriteBytes(path, "running program"));
@@ -298,8 +307,31 @@ TEST_F(ExtractTest, FileHeldOpenWithoutSharingIsError13)
     AddRecord(&container, "Korvu72.exe", "new program");
     Extraction seen = Extract(dir, container);
     CloseHandle(held);
-    ExpectFailure(seen, "13");
+    EXPECT_EQ(0, seen.result);
+    EXPECT_EQ((std::vector<std::string>{InUseMessage(path), "Internal Error 13\n\n(Status:0)"}),
+              seen.boxes);
+    EXPECT_FALSE(seen.backgroundAlive);
     EXPECT_EQ("running program", Content(path));
+}
+
+// Retry after the other program let go writes the file, and the run goes on.
+TEST_F(ExtractTest, FileHeldOpenIsWrittenOnRetryAfterRelease)
+{
+    std::string path = dir + "Korvu72.exe";
+    ASSERT_TRUE(WriteBytes(path, "running program"));
+    // Read-only too: the attribute is cleared first, then the box comes.
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Bytes container = NewContainer();
+    AddRecord(&container, "Korvu72.exe", "new program");
+    AddRecord(&container, "Readme.txt", "after it");
+    Extraction seen = Extract(dir, container, held);
+    EXPECT_EQ(1, seen.result);
+    EXPECT_EQ(std::vector<std::string>{InUseMessage(path)}, seen.boxes);
+    EXPECT_EQ("new program", Content(path));
+    EXPECT_EQ("after it", Content(dir + "Readme.txt"));
 }
 
 TEST_F(ExtractTest, ApplicationDirectoryMissingIsError13)

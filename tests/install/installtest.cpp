@@ -47,7 +47,8 @@ static BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     BoxSearch *search = (BoxSearch *)param;
     // The copy dialog has the same caption and class, but no OK button.
-    if (IsWindowVisible(window) && ClassOf(window) == "#32770" && GetDlgItem(window, IDOK) &&
+    if (IsWindowVisible(window) && ClassOf(window) == "#32770" &&
+        (GetDlgItem(window, IDOK) || GetDlgItem(window, IDRETRY)) &&
         !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && TextOf(window) == SETUP_TITLE) {
         search->box = window;
         return FALSE;
@@ -72,7 +73,14 @@ static DWORD WINAPI WatchBoxes(void *param)
             if (log->cancelAtFirstBox && log->texts.size() == 1)
                 PostMessageA(log->cancelAtFirstBox, WM_COMMAND,
                              MAKEWPARAM(IDC_CDLG_BTN_CANCEL, BN_CLICKED), 0);
-            PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+            WPARAM button = IDOK;
+            if (GetDlgItem(search.box, IDRETRY)) {
+                button = log->releaseAtRetry ? IDRETRY : IDCANCEL;
+                if (log->releaseAtRetry)
+                    CloseHandle(log->releaseAtRetry);
+                log->releaseAtRetry = NULL;
+            }
+            PostMessageA(search.box, WM_COMMAND, button, 0);
         }
         if (answered && !IsWindow(answered))
             answered = NULL;

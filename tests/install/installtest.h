@@ -15,7 +15,9 @@
 // ---- failure boxes
 
 // Records the text of every box captioned "Korvu ark 7.2 Setup" that the
-// starting thread shows, and presses OK on it, from a second thread.
+// starting thread shows, and presses OK on it, from a second thread; a box
+// of a file in use (Retry and Cancel) gets Cancel, or, with releaseAtRetry
+// set, that handle is closed (the other program lets go) and Retry pressed.
 struct BoxLog {
     DWORD thread = 0;
     HANDLE handle = NULL;
@@ -25,6 +27,7 @@ struct BoxLog {
     // When set: at the first box, the user presses Cancel of this copy
     // dialog (the click waits in its queue) before answering the box.
     HWND cancelAtFirstBox = NULL;
+    HANDLE releaseAtRetry = NULL;
 };
 void StartBoxLog(BoxLog *log);
 std::vector<std::string> StopBoxLog(BoxLog *log);

@@ -516,6 +516,58 @@ TEST_F(Build, TheWrittenImageKeepsTheStubsResourcesAndIsReproducible)
     }
 }
 
+// The check value beside the payload (resource 122): its length and CRC-32,
+// matched by list and verify; a changed byte, a cut or a stale value from
+// an older build is refused. checkvalue writes the same 8 bytes for the
+// project's own build.
+TEST_F(Build, TheCheckValueMatchesThePayloadAndCatchesDamage)
+{
+    Folder("app");
+    Write("app/Readme.txt", Str("read me\r\n"));
+    Write("app/Big.bin", Bytes(70000, 0x42));
+    Result r = Run("build -f --stub stub.exe one.exe app");
+    ASSERT_EQ(r.status, 0) << r.err;
+    Bytes one = Read("one.exe");
+    size_t payload_at, check_at;
+    uint32_t payload_length, check_length;
+    ASSERT_TRUE(PeFindResource(one.data(), one.size(), "CMPFILE", 121, &payload_at, &payload_length));
+    ASSERT_TRUE(PeFindResource(one.data(), one.size(), "CMPFILE", 122, &check_at, &check_length));
+    ASSERT_EQ(check_length, MCF_CHECK_SIZE);
+    EXPECT_EQ(Get32(one, check_at), payload_length);
+    EXPECT_EQ(Get32(one, check_at + 4), Crc32Of(&one[payload_at], payload_length));
+    EXPECT_EQ(McfCheckMatches(&one[check_at], check_length, &one[payload_at], payload_length), 1);
+    r = Run("verify one.exe");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("check value: " + std::to_string(payload_length) + " bytes"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(Run("list one.exe").status, 0);
+
+    // The container's own check value, as the project's build makes it.
+    Write("app.mcf", Bytes(one.begin() + payload_at, one.begin() + payload_at + payload_length));
+    ASSERT_EQ(Run("checkvalue app.mcf app.chk").status, 0);
+    EXPECT_EQ(Read("app.chk"), Bytes(one.begin() + check_at, one.begin() + check_at + 8));
+    EXPECT_EQ(Run("checkvalue app.mcf app.chk").status, 1) << "an existing output needs -f";
+    EXPECT_EQ(Run("checkvalue stub.exe x.chk").status, 1) << "not a container";
+
+    // A byte of the last stream flipped: the records may still decode, the
+    // check value does not match.
+    Bytes bad = one;
+    bad[payload_at + payload_length - 1] ^= 0x01;
+    EXPECT_EQ(McfCheckMatches(&bad[check_at], 8, &bad[payload_at], payload_length), 0);
+    Write("bad.exe", bad);
+    r = Run("verify bad.exe");
+    EXPECT_EQ(r.status, 1);
+    // A stale check value (an older length) and a cut one.
+    bad = one;
+    bad[check_at] ^= 0x01;
+    Write("bad.exe", bad);
+    r = Run("list bad.exe");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("does not match its check value"), std::string::npos) << r.err;
+    EXPECT_EQ(McfCheckMatches(&one[check_at], 7, &one[payload_at], payload_length), 0);
+    EXPECT_EQ(McfCheckMatches(&one[check_at], 8, &one[payload_at], payload_length - 1), 0);
+}
+
 TEST_F(Build, StubsItCannotUseAndSignaturesItDrops)
 {
     Folder("app");

@@ -90,6 +90,19 @@ TEST(CommandLine, MalformedLinesAreUsageErrors)
         ExpectRefused(line);
 }
 
+TEST(CommandLine, ARefusedLineStillTellsOfItsSilentSwitch)
+{
+    for (const char *line : {"/D=C:\\Program Files\\Korvu /S", "/X /s", "/S /X",
+                             "/S /D=\"C:\\open"}) {
+        CommandLine c;
+        EXPECT_EQ(0, ParseCommandLine(line, SETUP_SWITCHES, &c)) << line;
+        EXPECT_TRUE(c.given & SWITCH_SILENT) << line;
+    }
+    CommandLine c;
+    EXPECT_EQ(0, ParseCommandLine("/X /D=C:\\K", SETUP_SWITCHES, &c));
+    EXPECT_FALSE(c.given & SWITCH_SILENT);
+}
+
 TEST(CommandLine, ValuesUpTo259Characters)
 {
     std::string dir(259, 'a');

@@ -23,6 +23,8 @@ const char kUsage[] =
     "  list [--codepage CP] IN       names, sizes, ratio, CRC and header of every record\n"
     "  verify [--codepage CP] IN     decode every record, check its CRC, length and name\n"
     "  extract [-f] [--codepage CP] IN DIR  write every record's file into DIR, checked\n"
+    "  checkvalue [-f] IN.mcf OUT  write the container's check value (its length and\n"
+    "                      CRC-32, 8 bytes), the CMPFILE resource 122 of a setup.exe\n"
     "  --version, --help\n"
     "IN of list, verify and extract is a container or a built setup.exe. CP is the\n"
     "Windows ANSI code page of the names on the target (default 1252); names are\n"

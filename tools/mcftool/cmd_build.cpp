@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "checkvalue.h"
 #include "commands.h"
 #include "packer.h"
 #include "peres_write.h"
@@ -37,19 +38,30 @@ int CmdBuild(int argc, char **argv)
     // then into the written file behind the rebuilt resource tree: memory
     // stays bounded whatever the payload's size.
     SpillBuffer container;
+    CheckValueSum sum;
     if (!WriteContainer(files, c.opt.best,
                         [&](const unsigned char *data, size_t size) {
+                            sum.Add(data, size);
                             return container.Append(data, size);
                         },
                         &why))
         return Fail(why);
+    // The check value beside the payload, as resource 122: setup.exe
+    // compares it before it writes anything.
+    Bytes check(MCF_CHECK_SIZE);
+    PeResourceWrite checked;
+    if (!sum.Value(check.data()))
+        return Fail(out_path + ": not written: the payload is over 4 GB");
+    if (!PeWriteResource(stub, kPayloadType, kCheckValueId, check, &checked, &why))
+        return Fail(c.opt.stub + ": cannot be used as the stub: " + why);
     std::vector<std::string> notes;
     std::string copy_problem;
     if (!PeWriteResourceStreamed(
-            stub, kPayloadType, kPayloadId, container.size(),
+            checked.image, kPayloadType, kPayloadId, container.size(),
             [&](const ByteSinkFn &sink) { return container.CopyTo(sink, &copy_problem); },
             out.file(), &notes, &why))
         return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
+    notes.insert(notes.begin(), checked.notes.begin(), checked.notes.end());
     for (const std::string &note : notes)
         Say(c.opt.stub + ": note: " + note);
     if (fflush(out.file()) != 0)
@@ -59,6 +71,8 @@ int CmdBuild(int argc, char **argv)
     Verified verified;
     bool read = VerifyContainerFile(out.temp_path().c_str(), c.cp, &verified, &why);
     int status = ReportVerified(read, verified, why);
+    if (status == 0)
+        status = ReportCheckValue(out.temp_path().c_str(), false);
     if (status != 0) {
         Say(out_path + ": not written");
         return status;

@@ -49,5 +49,5 @@ int CmdList(int argc, char **argv)
     printf("%10.0f %10.0f %5.1f%%  %u file%s\n", (double)stored, (double)expanded,
            expanded ? 100.0 * (double)stored / (double)expanded : 0.0, files,
            files == 1 ? "" : "s");
-    return 0;
+    return ReportCheckValue(in);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "checkvalue.h"
 #include "commands.h"
 #include "records.h"
 
@@ -16,6 +17,9 @@ int CmdVerify(int argc, char **argv)
     std::string why;
     bool read = VerifyContainerFile(in, c.cp, &verified, &why);
     int status = ReportVerified(read, verified, why);
+    if (status != 0)
+        return status;
+    status = ReportCheckValue(in);
     if (status != 0)
         return status;
     printf("%s: %u file%s, all sound\n", in, verified.files, verified.files == 1 ? "" : "s");
@@ -33,4 +37,31 @@ int ReportVerified(bool read, const Verified &verified, const std::string &why)
                     std::to_string(verified.files) +
                     " files are corrupt or cannot be installed");
     return 0;
+}
+
+int ReportCheckValue(const char *path, bool say)
+{
+    CheckValueFound found;
+    std::string why;
+    if (!ReadCheckValue(path, &found, &why))
+        return Fail(why);
+    switch (found.state) {
+    case CheckValueState::NotAnImage:
+        return 0;
+    case CheckValueState::Absent:
+        if (say)
+            printf("%s: no check value (built before setup.exe checked itself)\n", path);
+        return 0;
+    case CheckValueState::Matches:
+        if (say)
+            printf("%s: check value: %u bytes, CRC-32 %08x: matches\n", path,
+                   (unsigned)found.length, (unsigned)found.crc);
+        return 0;
+    case CheckValueState::Mismatch:
+    case CheckValueState::Damaged:
+        break;
+    }
+    return Fail(std::string(path) + ": the payload does not match its check value" +
+                (found.state == CheckValueState::Damaged ? " (the check value is damaged)" : "") +
+                ": setup.exe would refuse to install");
 }

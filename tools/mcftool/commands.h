@@ -17,12 +17,19 @@ int CmdBuild(int argc, char **argv);
 int CmdList(int argc, char **argv);
 int CmdVerify(int argc, char **argv);
 int CmdExtract(int argc, char **argv);
+int CmdCheckValue(int argc, char **argv);
 
 struct Verified;
 // What verify found, as verify and build report it: every problem, then
 // why the container could not be read to its end or how many files are
 // affected. 0 when all is sound, else kExitFailure.
 int ReportVerified(bool read, const Verified &verified, const std::string &why);
+
+// For list, verify and build of a built setup.exe at path: says on standard
+// output whether it carries a check value and whether the payload matches
+// it (`say` false: only the message of a mismatch). 0, or kExitFailure after
+// the message.
+int ReportCheckValue(const char *path, bool say = true);
 
 struct InputFile;
 // The command line of pack and build (build: with OPT_STUB, which it must

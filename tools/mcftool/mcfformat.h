@@ -13,6 +13,8 @@
 // The payload resource of setup.exe, as the installer finds it.
 const char kPayloadType[] = RT_CMPFILE;
 const uint32_t kPayloadId = IDR_CMPFILE;
+// The payload's check value beside it (checkvalue.h).
+const uint32_t kCheckValueId = IDR_CMPCHECK;
 
 // The format's sizes are 32-bit: no container, stream or file is larger.
 const uint64_t kMaxFormatSize = 0xFFFFFFFFu;

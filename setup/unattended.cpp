@@ -1,0 +1,74 @@
+// Unattended installation: the command line, the directories it presets,
+// and the setup dialog's Install without showing the dialog (/S).
+#include "setup.h"
+#include "unattended.h"
+#include "dlgparts.h"
+#include "log.h"
+#include "resource.h"
+#include "setupdlg.h"
+#include "textbuf.h"
+
+static const char kUsage[] =
+    "Usage: setup [/S] [/D=dir] [/DATA=dir] [/CONFIG=dir] [/LOG=file]";
+
+int TakeCommandLine(const char *text, CommandLine *line, int *status)
+{
+    int ok = ParseCommandLine(text, SETUP_SWITCHES, line);
+    g_silent = (line->given & SWITCH_SILENT) != 0;
+    if (ok && (line->given & SWITCH_LOG) && LogOpen(line->log))
+        LogLine(SETUP_TITLE, " ", text);
+    if (ok && !(line->given & SWITCH_HELP))
+        return 1;
+    ShowSetupBox(NULL, kUsage, MB_OK);
+    *status = 1;
+    return 0;
+}
+
+// A directory given for a dependent box: the dialog counts it as typed.
+static void PresetDependentDir(char *field, unsigned given, unsigned flag, char *value,
+                               int preset)
+{
+    if (!(given & flag))
+        return;
+    CopyText(field, MAX_PATH, TrimSpaces(value));
+    g_presetDirs |= preset;
+}
+
+void ApplyPresets(HWND owner, SetupOptions *options, CommandLine *line)
+{
+    if (line->given & SWITCH_DIR)
+        FollowAppDefaults(owner, options, TrimSpaces(line->dir));
+    PresetDependentDir(options->data_path, line->given, SWITCH_DATA, line->data, PRESET_DATA);
+    PresetDependentDir(options->config_path, line->given, SWITCH_CONFIG, line->config,
+                       PRESET_CONFIG);
+}
+
+INT_PTR RunSetupDialogSilently(HINSTANCE instance, HWND owner, SetupOptions *options)
+{
+    // Not visible: the template has no WS_VISIBLE and nothing shows it.
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner,
+                                     SetupDlgProc, (LPARAM)options);
+    if (!dialog)
+        return -1;
+    int installed = InstallDirectories(dialog, options);
+    DestroyWindow(dialog);
+    return installed ? 1 : 2;
+}
+
+void LogDirectories(const SetupOptions *options)
+{
+    static const char *const kNames[] = {"Application", "Data", "Configuration"};
+    const char *dirs[] = {options->app_path, options->data_path, options->config_path};
+    for (int i = 0; i < 3; i++)
+        LogLine(kNames[i], " directory ", dirs[i]);
+}
+
+int EndRun(int status)
+{
+    char digits[12];
+    if (!g_silent)
+        status = 0;
+    LogLine("Exit status ", FormatUnsigned(digits, (unsigned)status), NULL);
+    LogClose();
+    return status;
+}
