@@ -100,7 +100,7 @@ void RemoveOldShellGroupAndShortcut(HWND dialog, SetupOptions *options)
     HRESULT result = ShellGetMalloc(&allocator);
     if (FAILED(result) || !allocator) {
         ReportFailure(dialog, "Error - Unable to allocate memory", kFunction,
-                      "ShellGetMalloc(&lpMalloc)", (int)GetLastError());
+                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
         return;
     }
     if (RemoveOldGroup(dialog, allocator, oldProgram))

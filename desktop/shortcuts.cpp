@@ -210,7 +210,7 @@ void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options)
     // Any failure, not only E_FAIL: without an allocator nothing can be freed.
     if (FAILED(result) || !allocator) {
         ReportFailure(dialog, "Error - Unable to allocate memory", "CreateShellGroupAndShortcut",
-                      "ShellGetMalloc(&lpMalloc)", (int)GetLastError());
+                      "SHGetMalloc(&lpMalloc)", (int)GetLastError());
         return;
     }
     if (MakeGroup(dialog, allocator, options))

@@ -80,19 +80,24 @@ static const char *LimitMessage(size_t limit, char *out)
 static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
 {
     ReadBox(dialog, IDC_EDT_APATH, app);
-    size_t typed = strlen(app);
+    // Longer ones leave no room for what is derived from it, nor for the
+    // payload's longest file name behind it. The typed length comes first:
+    // 259 characters leave no room for the backslash that completing adds,
+    // and the user is to hear that the path is too long, not that it is wrong.
+    size_t limit = AppPathLimit(LongestPayloadName(dialog));
+    char message[64];
+    if (strlen(app) > MAX_APP_PATH_CHARS) {
+        ShowSetupMessage(dialog, LimitMessage(limit, message));
+        return 0;
+    }
     // A relative text would be completed against itself ("Acct" -> "AcctAcct\").
     if (!IsRootedPath(app) || !ValidateAndCompletePath(app, app, 1)) {
         ShowSetupMessage(dialog, "Given application path is not valid");
         return 0;
     }
-    // Longer ones leave no room for what is derived from it, nor for the
-    // payload's longest file name behind it.
-    size_t limit = AppPathLimit(LongestPayloadName(dialog));
     size_t completed = strlen(app);
     size_t directory = completed > 0 && app[completed - 1] == '\\' ? completed - 1 : completed;
-    char message[64];
-    if (typed > MAX_APP_PATH_CHARS || directory > limit) {
+    if (directory > limit) {
         ShowSetupMessage(dialog, LimitMessage(limit, message));
         return 0;
     }

@@ -297,6 +297,8 @@ protected:
     // The whole fresh installation with the defaults, as version `version`.
     void FreshInstall(const std::string &version, const Family &family, const std::string &shots,
                       By finishBy = By::Mouse);
+    // The upgrade over Korvu orb 6.3 in C:\Korvu, on the NT family.
+    void UpgradeOverPreviousVersion(const std::string &version, const std::string &shots);
 
     // Every payload file in `app`, byte for byte, with `setupExe`'s time.
     void ExpectPayloadInstalled(const std::string &app, const std::string &setupExe,
@@ -524,6 +526,13 @@ TEST_F(E2E, FreshInstallWin7AllUsersFolders)
     FreshInstall("win7", kNtFamily, "win7");
 }
 
+// setup.exe asks for administrator rights in its manifest, so the group and
+// the desktop shortcut go to all users' folders, whatever its name.
+TEST_F(E2E, FreshInstallWin10AllUsersFolders)
+{
+    FreshInstall("win10", kNtFamily, "win10");
+}
+
 // A setup.exe written by mcftool build (run-built): every file of its
 // folder of awkward names installed under the same ANSI name, byte for
 // byte, beside Korvu.ini and Data, and nothing else.
@@ -603,6 +612,16 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
 
 TEST_F(E2E, UpgradeOverPreviousVersion)
 {
+    UpgradeOverPreviousVersion("winxp", "upgrade");
+}
+
+TEST_F(E2E, UpgradeOverPreviousVersionOnWin10)
+{
+    UpgradeOverPreviousVersion("win10", "win10-upgrade");
+}
+
+void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::string &shots)
+{
     // What Korvu orb 6.3 left: its program, its help file, a Korvu.ini the
     // user has edited, its group and its desktop shortcut (all users', as
     // on NT), and one desktop shortcut of the user's own.
@@ -633,16 +652,16 @@ TEST_F(E2E, UpgradeOverPreviousVersion)
     ASSERT_TRUE(MakeLink(commonDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(MakeLink(userDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
-    StartSetup(SetupExe(), "winxp");
+    StartSetup(SetupExe(), version);
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
     Settle(dialog);
-    Shot("upgrade-1-setup-dialog");
+    Shot(shots + "-1-setup-dialog");
 
-    RunSeen seen = Install(dialog, "upgrade");
+    RunSeen seen = Install(dialog, shots);
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, "upgrade");
+    FinishWithOk(seen.finish, shots);
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     // The taken-over directories are used as they are, not made.

@@ -360,6 +360,26 @@ TEST_F(SetupDialog, ApplicationPathsLongerThan240CharactersAreRefused)
     EXPECT_TRUE(DirExists(app + "\\Data"));
 }
 
+// The box takes 259 characters; a text of that length has no room for the
+// backslash that completing it adds, yet its fault is its length.
+TEST_F(SetupDialog, TooLongApplicationPathsAreToldTheirLengthUpToTheBoxsLimit)
+{
+    std::string level = kRoot + "\\" + std::string(100, 'a') + "\\";
+    INT_PTR result = Run([&](HWND dialog) {
+        for (size_t length : {241u, 258u, 259u}) {
+            std::string app = level + std::string(length - level.size(), 'b');
+            ASSERT_EQ(length, app.size());
+            EnterAppDir(dialog, app);
+            Click(dialog, IDC_BTN_INSTALL);
+            EXPECT_EQ("[box] Application path cannot be greater than 240 characters.\n",
+                      MessagesOf(TakeSeen())) << length << " characters";
+        }
+        EXPECT_EQ(0, EntriesIn(kRoot)) << "nothing may be created";
+        Click(dialog, IDC_BTN_EXIT);
+    });
+    EXPECT_EQ(2, result);
+}
+
 TEST_F(SetupDialog, InvalidDataAndConfigurationPathsAreRefused)
 {
     std::string app = kRoot + "\\Acct7";
