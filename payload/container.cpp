@@ -84,16 +84,13 @@ static uint32_t ContainerCrc(const void *data, uint32_t size)
 
 void McfMakeCheck(unsigned char check[MCF_CHECK_SIZE], const void *data, uint32_t size)
 {
-    uint32_t crc = ContainerCrc(data, size);
-    for (int i = 0; i < 4; i++) {
-        check[i] = (unsigned char)(size >> (8 * i));
-        check[4 + i] = (unsigned char)(crc >> (8 * i));
-    }
+    PutLe32(check, size);
+    PutLe32(check + 4, ContainerCrc(data, size));
 }
 
 int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size)
 {
     const unsigned char *c = (const unsigned char *)check;
-    return checkSize >= MCF_CHECK_SIZE && ReadLe32(c) == size &&
-           ReadLe32(c + 4) == ContainerCrc(data, size);
+    return checkSize >= MCF_CHECK_SIZE && GetLe32(c) == size &&
+           GetLe32(c + 4) == ContainerCrc(data, size);
 }

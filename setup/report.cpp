@@ -31,12 +31,3 @@ int ReportFailure(HWND owner, const char *message, const char *function,
     AppendClipped(text, sizeof text, ")");
     return ShowSetupBox(owner, text, MB_OK);
 }
-
-int ShowSetupBox(HWND owner, const char *text, UINT type)
-{
-    g_boxes++;
-    LogLine(text, NULL, NULL);
-    if (g_silent)
-        return IDCANCEL;
-    return MessageBoxA(owner, text, SETUP_TITLE, type);
-}

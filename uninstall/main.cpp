@@ -140,7 +140,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
         LogLine("Removing Korvu ark 7.2 from ", app, NULL);
         result = Uninstall(self, app, silent);
     }
-    LogNumber("Exit status ", (unsigned int)result);
+    char digits[12];
+    LogLine("Exit status ", FormatUnsigned(digits, (unsigned int)result), NULL);
     LogClose();
     return result;
 }

@@ -29,11 +29,8 @@ bool CheckValueSum::Value(unsigned char out[MCF_CHECK_SIZE]) const
 {
     if (length > 0xFFFFFFFFu)
         return false;
-    uint32_t final_crc = ~crc;
-    for (int i = 0; i < 4; i++) {
-        out[i] = (unsigned char)(length >> (8 * i));
-        out[4 + i] = (unsigned char)(final_crc >> (8 * i));
-    }
+    PutLe32(out, (uint32_t)length);
+    PutLe32(out + 4, ~crc);
     return true;
 }
 

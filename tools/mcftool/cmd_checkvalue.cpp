@@ -23,7 +23,7 @@ int CmdCheckValue(int argc, char **argv)
         return Fail(problem);
     CheckValueSum sum;
     bool magic = false;
-    if (!ReadPieces(in, kMaxContainer,
+    if (!ReadPieces(in, kMaxFormatSize,
                     [&](const unsigned char *data, size_t size) {
                         if (sum.length == 0)
                             magic = size >= 4 && std::string((const char *)data, 4) == MCF_MAGIC;
