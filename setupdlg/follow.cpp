@@ -38,8 +38,7 @@ static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
 void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,
                   const char *dataError, const char *configError)
 {
-    SetDlgItemTextA(dialog, IDC_LBL_STATE,
-                    ConfigFileExists(app) ? "Upgradation" : "New Installation");
+    SetDlgItemTextA(dialog, IDC_LBL_STATE, StateLabelText(ConfigFileExists(app)));
     if (!lookups)
         return;
     if (options->data_path_edited == 0)

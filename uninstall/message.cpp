@@ -1,4 +1,5 @@
-// The question before and the one message after the removal.
+// The question before and the one message after the removal, and the
+// failures it names.
 #include "uninstall.h"
 #include "log.h"
 #include "textbuf.h"
@@ -71,4 +72,28 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
     }
     Add(text, size, "\n\n");
     AddKept(record, text, size);
+}
+
+void NoteFailure(Removal *removal, const char *what, DWORD status)
+{
+    char number[12];
+    char statusText[24] = " (Status:";
+    FormatUnsigned(number, (unsigned int)status);
+    AppendText(statusText, sizeof statusText, number);
+    AppendText(statusText, sizeof statusText, ")");
+    LogLine("Error - Unable to remove ", what, statusText);
+    if (removal->failures < NAMED_FAILURES) {
+        char *text = removal->failed[removal->failures];
+        const char *reason = ", status ";
+        if (status == ERROR_SHARING_VIOLATION || status == ERROR_LOCK_VIOLATION)
+            reason = " (in use)";
+        else if (status == ERROR_ACCESS_DENIED)
+            reason = " (access denied)";
+        // The name always fits (MAX_PATH); the reason is cut if need be.
+        CopyText(text, FAILURE_TEXT, what);
+        AppendText(text, FAILURE_TEXT, reason);
+        if (reason[0] == ',')
+            AppendText(text, FAILURE_TEXT, number);
+    }
+    removal->failures++;
 }

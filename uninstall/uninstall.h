@@ -42,8 +42,6 @@ int SameDirectory(const char *a, const char *b);
 
 // remove.cpp: the steps, in the order RemoveInstallation runs them.
 void RemoveInstallation(const Record *record, Removal *removal);
-// One failure: counted, logged, and named if there is room.
-void NoteFailure(Removal *removal, const char *what, DWORD status);
 
 // register.cpp: the entry in the list of installed programs.
 int IsRegisterRun(const char *arguments);
@@ -57,6 +55,8 @@ void RemoveRegistration(const Record *record, Removal *removal);
 // message.cpp: the texts the person sees (bounded, into `size` bytes).
 void ComposeQuestion(const Record *record, char *text, size_t size);
 void ComposeResult(const Record *record, const Removal *removal, char *text, size_t size);
+// One failure: counted, logged, and named if there is room.
+void NoteFailure(Removal *removal, const char *what, DWORD status);
 
 // selfremove.cpp: Uninst72.exe cannot delete itself while it runs; a copy
 // in the temporary folder waits for it to end and deletes it (and the
