@@ -93,7 +93,7 @@ static void WriteDirectoryKey(HWND dialog, const char *path, const char *key,
         return;
     }
     DropBackslash(value);
-    if (!WritePrivateProfileStringA("Korvu", key, value, path))
+    if (!WritePrivateProfileStringA(KORVU_SECTION, key, value, path))
         ReportFailure(dialog, message, "ChangeINIFile", "WritePrivateProfileString",
                       (int)GetLastError());
     else

@@ -117,18 +117,8 @@ static void MakeShortcut(HWND owner, const char *folder, const char *linkName,
 static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char group[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, ProgramsFolderId(), group, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Could not get Folder Location",
-                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 0, group, "CreateShellGroupAndShortcut"))
         return 0;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, "Error - Could not get Folder Details",
-                      "CreateShellGroupAndShortcut", "SHGetPathFromIDList", status);
-        return 0;
-    }
     if (!EnsureBackslash(group, sizeof group) || !AppendText(group, sizeof group, kGroupName)) {
         ReportFailure(dialog, "Error - Unable to add program group", "AddGroup",
                       "CreateDirectory", STATUS_PATH_TOO_LONG);
@@ -144,18 +134,8 @@ static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *option
 static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char desktop[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, DesktopFolderId(), desktop, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Unable to create shortcut on the desktop ",
-                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 1, desktop, "CreateShellGroupAndShortcut"))
         return;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, kGroupItemMessage, "CreateShellGroupAndShortcut",
-                      "SHGetPathFromIDList", status);
-        return;
-    }
     MakeShortcut(dialog, desktop, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
 }
 

@@ -2,7 +2,7 @@
 #include "textbuf.h"
 #include "pathrules.h"
 
-static const char kSection[] = "Korvu";
+static const char kSection[] = KORVU_SECTION;
 
 int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
                           const char *key, char *value)

@@ -8,6 +8,9 @@
 // Caption of every box and dialog, and the background window's title.
 #define SETUP_TITLE "Korvu ark 7.2 Setup"
 
+// The section of Korvu.ini that holds the directories setup owns.
+#define KORVU_SECTION "Korvu"
+
 // The user's choices, carried from the setup dialog to the installation.
 // After Install, app_path always ends with a backslash.
 struct SetupOptions {
@@ -71,3 +74,9 @@ INT_PTR CALLBACK FinishDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // main.cpp
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
 HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
+
+// ownres.cpp: one of the containers setup.exe carries (IDR_CMPFILE,
+// IDR_CMPCHECK, IDR_UNINSTALL): its bytes and size, or NULL with the step
+// that failed in *step and its reason in GetLastError().
+enum { OWN_CONTAINER_MISSING = 1, OWN_CONTAINER_UNLOADED = 2, OWN_CONTAINER_UNLOCKED = 3 };
+const void *LoadOwnContainer(HINSTANCE module, int id, DWORD *size, int *step);

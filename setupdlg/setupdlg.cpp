@@ -178,6 +178,7 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
                            &options->data_path_edited);
         break;
     case IDC_BTN_CHANGE_CPATH:
+        // "Configaration": the system's own spelling, kept as it is.
         ChooseDependentDir(dialog, IDC_EDT_CPATH,
                            "Please Select Configaration Directory and Press Ok",
                            "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)",
