@@ -1,4 +1,5 @@
 #include "installtest.h"
+#include "wintest.h"
 #include "copydlg.h"
 #include "encoder.h"
 #include "payloadcheck.h"
@@ -8,48 +9,16 @@
 
 // ---------------------------------------------------------------- boxes
 
-// Never blocks on a thread that is not pumping: the UI thread may be busy
-// in the run, or waiting for this watcher to stop.
-static std::string TextOf(HWND window)
-{
-    char text[1024] = "";
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 200,
-                        &copied);
-    text[sizeof text - 1] = '\0';
-    return text;
-}
-
-static std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 struct BoxSearch {
     HWND box;
 };
-
-// The message text is the box's longest static text (the icon has none).
-static BOOL CALLBACK FindBoxText(HWND child, LPARAM param)
-{
-    std::string *best = (std::string *)param;
-    if (ClassOf(child) == "Static") {
-        std::string text = TextOf(child);
-        if (text.size() > best->size())
-            *best = text;
-    }
-    return TRUE;
-}
 
 static BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     BoxSearch *search = (BoxSearch *)param;
     // The copy dialog has the same caption and class, but no OK button.
-    if (IsWindowVisible(window) && ClassOf(window) == "#32770" &&
-        (GetDlgItem(window, IDOK) || GetDlgItem(window, IDRETRY)) &&
-        !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && TextOf(window) == SETUP_TITLE) {
+    if (IsVisibleDialog(window) && (GetDlgItem(window, IDOK) || GetDlgItem(window, IDRETRY)) &&
+        !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && WindowTextNoWait(window) == SETUP_TITLE) {
         search->box = window;
         return FALSE;
     }
@@ -64,8 +33,7 @@ static DWORD WINAPI WatchBoxes(void *param)
         BoxSearch search = {NULL};
         EnumThreadWindows(log->thread, FindBox, (LPARAM)&search);
         if (search.box && (search.box != answered)) {
-            std::string text;
-            EnumChildWindows(search.box, FindBoxText, (LPARAM)&text);
+            std::string text = MessageBoxText(search.box);
             EnterCriticalSection(&log->lock);
             log->texts.push_back(text);
             LeaveCriticalSection(&log->lock);

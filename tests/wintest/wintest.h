@@ -6,8 +6,20 @@
 #include <vector>
 
 std::string WindowText(HWND window);
+// The same without blocking on a thread that is not pumping (200 ms at most):
+// for watchers while the window's thread may be busy or waiting for them.
+std::string WindowTextNoWait(HWND window);
 std::string ClassName(HWND window);
 std::vector<HWND> ChildrenOfClass(HWND parent, const char *className);
+
+// A visible window of the dialog class (message boxes, dialogs, the folder
+// browser).
+bool IsVisibleDialog(HWND window);
+// The message of a message box: its text control (id 0xFFFF), else its
+// longest static text (the icon has none).
+std::string MessageBoxText(HWND box);
+// Presses button `id` of a box or dialog, as a click would.
+void PressButton(HWND window, int id);
 
 // A top-level dialog of `thread` whose caption is `caption` and which holds
 // a child with id `childId` (0: any), waited for up to `ms`.
