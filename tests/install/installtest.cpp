@@ -160,30 +160,6 @@ void WatchProgress(HWND dialog, ProgressLog *log)
 
 // ---------------------------------------------------------------- files
 
-void RemoveTree(const std::string &dir)
-{
-    std::string base = dir;
-    if (!base.empty() && base.back() == '\\')
-        base.pop_back();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(base.c_str());
-}
-
 std::string ScratchDir(const std::string &name)
 {
     CreateDirectoryA("C:\\itest", NULL);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "setup.h"
+#include "wintest.h"
 
 #include "bytes.h"
 
@@ -59,7 +60,6 @@ void WatchProgress(HWND dialog, ProgressLog *log);
 
 // A fresh, empty C:\itest\<name>\ (with the trailing backslash).
 std::string ScratchDir(const std::string &name);
-void RemoveTree(const std::string &dir);
 bool ReadBytes(const std::string &path, std::string *data);
 bool WriteBytes(const std::string &path, const std::string &data);
 bool Exists(const std::string &path);

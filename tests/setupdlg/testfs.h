@@ -2,9 +2,8 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "wintest.h"
 
-// Removes a directory and everything under it; absent is fine.
-void RemoveTree(const std::string &path);
 // An empty directory at path (its parents created), removing what was there.
 void FreshDir(const std::string &path);
 // A file with the given content; true when written whole.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "uninstall.h"
 #include "log.h"
+#include "wintest.h"
 #include <stdio.h>
 #include <string>
 
@@ -28,38 +29,17 @@ void Write(const std::string &path, const std::string &bytes)
     fclose(file);
 }
 
-void RemoveAll(const std::string &dir)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = dir + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveAll(path + "\\");
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
-
 class Removal : public ::testing::Test {
 protected:
     void SetUp() override
     {
         app = Scratch();
-        RemoveAll(app);
+        RemoveTree(app);
         ASSERT_TRUE(CreateDirectoryA(app.c_str(), NULL)) << app;
         CreateDirectoryA((app + "Data").c_str(), NULL);
         ZeroMemory(&removal, sizeof removal);
     }
-    void TearDown() override { RemoveAll(app); }
+    void TearDown() override { RemoveTree(app); }
 
     // Writes the record and reads it back as the uninstaller does.
     void Load(const std::string &lines)

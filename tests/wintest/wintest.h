@@ -39,6 +39,10 @@ struct BoxWatch {
 void StartBoxWatch(BoxWatch *watch);
 void FinishBoxWatch(BoxWatch *watch);   // joins the watcher thread
 
+// Removes a directory (with or without its trailing backslash) and
+// everything under it, read-only files too; absent is fine.
+void RemoveTree(const std::string &dir);
+
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(int ms);
 
