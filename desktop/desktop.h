@@ -2,6 +2,7 @@
 // removal of the previous version's shortcuts.
 #pragma once
 #include <windows.h>
+
 #include <shlobj.h>
 #include <stdio.h>
 

@@ -9,6 +9,7 @@
 // is refused, never cut).
 #pragma once
 #include <windows.h>
+
 #include <ddeml.h>
 
 struct ProgmanConversation {

@@ -2,6 +2,7 @@
 // of the payload into the application directory.
 #pragma once
 #include <windows.h>
+
 #include <stdint.h>
 #include <stdio.h>
 

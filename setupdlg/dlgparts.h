@@ -1,6 +1,7 @@
 // Pieces of the setup dialog shared by its source files.
 #pragma once
 #include <windows.h>
+
 #include "setup.h"
 
 BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);

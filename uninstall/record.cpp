@@ -6,6 +6,7 @@
 #include "textbuf.h"
 #include "uninstinfo.h"
 #include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

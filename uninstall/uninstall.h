@@ -3,6 +3,7 @@
 // configuration.
 #pragma once
 #include <windows.h>
+
 #include <stddef.h>
 
 // The record, read whole, and the directories it names.

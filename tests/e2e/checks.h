@@ -2,6 +2,7 @@
 // reads it: files and their times, Korvu.ini, shortcuts through IShellLinkA.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 

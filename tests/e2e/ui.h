@@ -3,6 +3,7 @@
 // Nothing here calls into the program; it only sees its windows.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 

@@ -4,6 +4,7 @@
 // with the project's encoder.
 #pragma once
 #include <windows.h>
+
 #include <shlobj.h>
 #include <string>
 #include <vector>

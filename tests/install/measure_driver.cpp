@@ -6,6 +6,7 @@
 // take its picture.
 //   measure_driver SETUP.EXE MARKER [NAME]
 #include <windows.h>
+
 #include <psapi.h>
 #include <stdio.h>
 #include <string.h>

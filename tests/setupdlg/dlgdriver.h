@@ -4,6 +4,7 @@
 // browser) and records what they showed.
 #pragma once
 #include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>

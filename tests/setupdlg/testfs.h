@@ -1,6 +1,7 @@
 // Real files and directories for the tests, on Wine's file system.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include "wintest.h"
 

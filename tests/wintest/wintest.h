@@ -2,6 +2,7 @@
 // thread shows, read their texts, answer modal boxes from a second thread.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 
