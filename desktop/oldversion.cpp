@@ -2,12 +2,12 @@
 // two shortcuts, and its desktop shortcut. Only the previous version's
 // names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
+#include "log.h"
 #include "progman.h"
 #include "setup.h"
-#include "shellcalls.h"
 #include "setupdlg.h"
+#include "shellcalls.h"
 #include "textbuf.h"
-#include "log.h"
 
 static const char kFunction[] = "RemoveOldShellGroupAndShortcut";
 
@@ -33,8 +33,8 @@ static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgra
     char group[MAX_PATH];
     if (!FindShellFolder(dialog, allocator, 0, group, kFunction))
         return 0;
-    int groupFits = EnsureBackslash(group, sizeof group) &&
-                    AppendText(group, sizeof group, "Korvu orb 6.3");
+    int groupFits =
+        EnsureBackslash(group, sizeof group) && AppendText(group, sizeof group, "Korvu orb 6.3");
     if (groupFits)
         DeleteIn(group, "\\Korvu 6.3.lnk");
     DeleteLogged(oldProgram);

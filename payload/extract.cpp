@@ -1,16 +1,16 @@
 // Extraction of the payload: every record of the container resource is
 // expanded into the application directory, checked against its CRC-32 and
 // stamped with setup.exe's own last-write time.
-#include "copydlg.h"
 #include "container.h"
+#include "copydlg.h"
 #include "crc32.h"
+#include "desktop.h"
 #include "implode.h"
+#include "log.h"
 #include "resource.h"
 #include "setup.h"
 #include "textbuf.h"
-#include "desktop.h"
 #include "uninstinfo.h"
-#include "log.h"
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
@@ -68,9 +68,10 @@ static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
     text[0] = '\0';
     AppendText(text, sizeof text, "The file ");
     AppendText(text, sizeof text, path);
-    AppendText(text, sizeof text, " is in use by another program. Close Korvu ark 7.2 on this "
-                                  "computer and press Retry, or press Cancel to stop the "
-                                  "installation.");
+    AppendText(text, sizeof text,
+               " is in use by another program. Close Korvu ark 7.2 on this "
+               "computer and press Retry, or press Cancel to stop the "
+               "installation.");
     return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
 }
 

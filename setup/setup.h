@@ -42,12 +42,12 @@ int IsNtBefore40(void);
 // Every box of setup.exe goes through here: into the log when there is one,
 // and on the screen unless the run is silent (then the result is IDCANCEL).
 int ShowSetupBox(HWND owner, const char *text, UINT type);
-int ReportFailure(HWND owner, const char *message, const char *function,
-                  const char *call, int status);
+int ReportFailure(HWND owner, const char *message, const char *function, const char *call,
+                  int status);
 
 // options.cpp
-int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
-                          const char *key, char *value);
+int LookupPreviousSetting(HWND owner, const char *directory, const char *section, const char *key,
+                          char *value);
 void FillDefaultOptions(HWND owner, SetupOptions *options);
 // The data directory that follows the application directory `app` into
 // value (260 bytes): a previous installation's Data value (1), else
@@ -63,8 +63,8 @@ void FollowAppDefaults(HWND owner, SetupOptions *options, const char *app);
 BOOL RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic,
-                      BOOL underline, int weight, int width);
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
+                      int weight, int width);
 void LoadBitmapAndPalette(UINT id, HBITMAP *bitmap, HPALETTE *palette);
 
 // finishdlg.cpp

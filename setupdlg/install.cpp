@@ -1,10 +1,10 @@
 // Install: check, complete and create the three directories, then store them.
-#include "setupdlg.h"
-#include "dlgparts.h"
-#include "resource.h"
-#include "textbuf.h"
 #include "container.h"
+#include "dlgparts.h"
 #include "log.h"
+#include "resource.h"
+#include "setupdlg.h"
+#include "textbuf.h"
 #include <string.h>
 
 // A box's text without its surrounding spaces (at most 259 characters).
@@ -27,8 +27,8 @@ static int MakeDirOrReport(HWND dialog, char *path, const char *message)
 
 // The data or configuration directory into `field`: a previous
 // installation's untouched value as it stands, else checked and created.
-static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeOver,
-                              char *field, const char *invalid, const char *uncreatable)
+static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeOver, char *field,
+                              const char *invalid, const char *uncreatable)
 {
     char path[MAX_PATH];
     ReadBox(dialog, boxId, path);
@@ -103,10 +103,9 @@ int InstallDirectories(HWND dialog, SetupOptions *options)
     char app[MAX_PATH];
     if (!SettleAppDir(dialog, app, options))
         return 0;
-    if (!SettleDependentDir(dialog, IDC_EDT_DPATH, app,
-                            options->upgrade == 1 && options->data_path_edited == 0,
-                            options->data_path, "Given data path is not valid",
-                            "Unable to create data directory"))
+    if (!SettleDependentDir(
+            dialog, IDC_EDT_DPATH, app, options->upgrade == 1 && options->data_path_edited == 0,
+            options->data_path, "Given data path is not valid", "Unable to create data directory"))
         return 0;
     // "configarutation": the system's own spelling, kept as it is.
     if (!SettleDependentDir(dialog, IDC_EDT_CPATH, app,

@@ -163,15 +163,9 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
         if (code == EN_KILLFOCUS)
             LeaveAppBox(dialog, control, options);
         break;
-    case IDC_EDT_DPATH:
-        OnDependentBox(control, code, &options->data_path_edited);
-        break;
-    case IDC_EDT_CPATH:
-        OnDependentBox(control, code, &options->config_path_edited);
-        break;
-    case IDC_BTN_CHANGE_APATH:
-        ChooseAppDir(dialog, options);
-        break;
+    case IDC_EDT_DPATH: OnDependentBox(control, code, &options->data_path_edited); break;
+    case IDC_EDT_CPATH: OnDependentBox(control, code, &options->config_path_edited); break;
+    case IDC_BTN_CHANGE_APATH: ChooseAppDir(dialog, options); break;
     case IDC_BTN_CHANGE_DPATH:
         ChooseDependentDir(dialog, IDC_EDT_DPATH, "Please Select Data Directory and Press Ok",
                            "Internal Error 64", "GetDlgItem(hwnd, IDC_EDT_DPATH)",
@@ -179,21 +173,14 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
         break;
     case IDC_BTN_CHANGE_CPATH:
         // "Configaration": the system's own spelling, kept as it is.
-        ChooseDependentDir(dialog, IDC_EDT_CPATH,
-                           "Please Select Configaration Directory and Press Ok",
-                           "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)",
-                           &options->config_path_edited);
+        ChooseDependentDir(
+            dialog, IDC_EDT_CPATH, "Please Select Configaration Directory and Press Ok",
+            "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)", &options->config_path_edited);
         break;
-    case IDC_BTN_INSTALL:
-        InstallDirectories(dialog, options);
-        break;
-    case IDC_BTN_EXIT:
-        EndDialog(dialog, 2);
-        break;
-    case IDOK:
-        MoveOnEnter(dialog);
-        break;
-    default:   // IDCANCEL included: Escape does not leave setup
+    case IDC_BTN_INSTALL: InstallDirectories(dialog, options); break;
+    case IDC_BTN_EXIT: EndDialog(dialog, 2); break;
+    case IDOK: MoveOnEnter(dialog); break;
+    default: // IDCANCEL included: Escape does not leave setup
         break;
     }
 }
@@ -201,14 +188,11 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return setupdlg_OnInitDialog(dialog, (HWND)wParam, lParam);
+    case WM_INITDIALOG: return setupdlg_OnInitDialog(dialog, (HWND)wParam, lParam);
     case WM_COMMAND:
         setupdlg_OnCommand(dialog, LOWORD(wParam), (HWND)lParam, HIWORD(wParam));
         return FALSE;
-    case WM_DESTROY:
-        setupdlg_OnDestroy(dialog);
-        return FALSE;
+    case WM_DESTROY: setupdlg_OnDestroy(dialog); return FALSE;
     }
     return FALSE;
 }

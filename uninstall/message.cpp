@@ -1,8 +1,8 @@
 // The question before and the one message after the removal, and the
 // failures it names.
-#include "uninstall.h"
 #include "log.h"
 #include "textbuf.h"
+#include "uninstall.h"
 
 // Appends the texts in turn; whatever does not fit is left out whole.
 static void Add(char *text, size_t size, const char *a, const char *b = "", const char *c = "")
@@ -55,8 +55,11 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
     if (removal->registered)
         items[n++] = "the entry in the list of installed programs";
     for (int i = 0; i < n; i++)
-        Add(text, size, i == 0 ? "\n\nRemoved: " : i + 1 == n ? " and " : ", ", items[i],
-            i + 1 == n ? "." : "");
+        Add(text, size,
+            i == 0       ? "\n\nRemoved: "
+            : i + 1 == n ? " and "
+                         : ", ",
+            items[i], i + 1 == n ? "." : "");
 
     if (removal->failures) {
         Add(text, size, "\n\nCould not be removed:");
@@ -65,8 +68,8 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
             Add(text, size, "\n", removal->failed[i]);
         if (removal->failures > named) {
             char more[16];
-            Add(text, size, "\nand ", FormatUnsigned(more, (unsigned int)(removal->failures - named)),
-                " more.");
+            Add(text, size, "\nand ",
+                FormatUnsigned(more, (unsigned int)(removal->failures - named)), " more.");
         }
         Add(text, size, "\nClose the programs that use them and delete them by hand.");
     }

@@ -1,11 +1,11 @@
 // The removal itself: only what the record names, each thing on its own,
 // a failure noted and the rest carried on.
-#include "uninstall.h"
 #include "log.h"
 #include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include "uninstinfo.h"
 
 // 1 when the file is gone (also when it was gone already), else 0 with

@@ -8,9 +8,9 @@
 
 // The record, read whole, and the directories it names.
 struct Record {
-    char *text;             // the file's bytes, zero-terminated; NULL when missing
-    char app[MAX_PATH];     // the application directory, with a trailing backslash
-    char data[MAX_PATH];    // Korvu.ini's Data and Config: kept whatever happens
+    char *text;          // the file's bytes, zero-terminated; NULL when missing
+    char app[MAX_PATH];  // the application directory, with a trailing backslash
+    char data[MAX_PATH]; // Korvu.ini's Data and Config: kept whatever happens
     char config[MAX_PATH];
 };
 
@@ -19,11 +19,11 @@ struct Record {
 #define NAMED_FAILURES 6
 #define FAILURE_TEXT (MAX_PATH + 48)
 struct Removal {
-    int files;         // files removed (Korvu.ini and the record included)
-    int links;         // shortcuts removed
-    int groups;        // program groups removed
-    int registered;    // 1 when the entry in the list of installed programs went
-    int failures;      // things that could not be removed
+    int files;      // files removed (Korvu.ini and the record included)
+    int links;      // shortcuts removed
+    int groups;     // program groups removed
+    int registered; // 1 when the entry in the list of installed programs went
+    int failures;   // things that could not be removed
     char failed[NAMED_FAILURES][FAILURE_TEXT];
 };
 

@@ -4,8 +4,8 @@
 // image help library computes. run-built puts both files into C:\run.
 #include <windows.h>
 
-#include <imagehlp.h>
 #include <gtest/gtest.h>
+#include <imagehlp.h>
 
 #include <map>
 #include <string>

@@ -1,9 +1,9 @@
 #include "installtest.h"
-#include "wintest.h"
 #include "copydlg.h"
 #include "encoder.h"
 #include "payloadcheck.h"
 #include "resource.h"
+#include "wintest.h"
 #include <commctrl.h>
 #include <stdio.h>
 
@@ -109,8 +109,8 @@ CopyDialog OpenCopyDialog(SetupOptions *options)
     InitInstallTests();
     CopyDialog windows;
     windows.background = CreateMainWindow(g_hInstance);
-    windows.dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY),
-                                        windows.background, CopyDlgProc, (LPARAM)options);
+    windows.dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY), windows.background,
+                                        CopyDlgProc, (LPARAM)options);
     if (windows.dialog)
         ShowWindow(windows.dialog, SW_SHOW);
     return windows;
@@ -221,8 +221,7 @@ std::string FormatTime(const FILETIME &time)
     return text;
 }
 
-SetupOptions MakeOptions(const std::string &app, const std::string &data,
-                         const std::string &config)
+SetupOptions MakeOptions(const std::string &app, const std::string &data, const std::string &config)
 {
     SetupOptions options;
     ZeroMemory(&options, sizeof options);
@@ -261,8 +260,8 @@ void AddRecord(Bytes *container, const std::string &name, const std::string &dat
 
 std::string SampleData(size_t size, unsigned start)
 {
-    static const char *words[] = {"ledger ", "invoice ", "0001 ", "VAT ", "account ",
-                                  "\r\n", "balance ", "Korvu "};
+    static const char *words[] = {"ledger ",  "invoice ", "0001 ",    "VAT ",
+                                  "account ", "\r\n",     "balance ", "Korvu "};
     std::string data;
     unsigned state = start;
     while (data.size() < size) {

@@ -5,14 +5,13 @@
 #pragma once
 #include <windows.h>
 
+#include "setup.h"
+#include "wintest.h"
 #include <shlobj.h>
 #include <string>
 #include <vector>
-#include "setup.h"
-#include "wintest.h"
 
 #include "bytes.h"
-
 
 // ---- failure boxes
 
@@ -79,8 +78,7 @@ Bytes NewContainer();
 Bytes Implode(const std::string &data);
 void AddRecord(Bytes *container, const std::string &name, const std::string &data);
 // A record as given, for headers and streams that do not agree.
-void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc,
-                  const Bytes &stream);
+void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc, const Bytes &stream);
 uint32_t CrcOf(const std::string &data);
 // Deterministic bytes that compress somewhat, like a real data file.
 std::string SampleData(size_t size, unsigned start);

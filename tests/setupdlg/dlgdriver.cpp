@@ -1,11 +1,11 @@
 #include "dlgdriver.h"
-#include "wintest.h"
-#include "testfs.h"
-#include "setupdlg.h"
 #include "resource.h"
-#include <shlobj.h>
+#include "setupdlg.h"
+#include "testfs.h"
+#include "wintest.h"
 #include <commctrl.h>
 #include <deque>
+#include <shlobj.h>
 
 namespace {
 
@@ -19,7 +19,7 @@ struct DriverState {
     std::vector<SeenWindow> seen;
     std::deque<BrowserAction> actions;
     DWORD uiThread;
-    HWND owner;    // the test's window that owns the setup dialog
+    HWND owner; // the test's window that owns the setup dialog
     HWND dialog;
     HANDLE stop;
     const std::function<void(HWND)> *scenario;
@@ -99,7 +99,7 @@ static void SelectInBrowser(HWND browser, const std::string &path)
         if (!name.empty() && lstrcmpiA(selected.c_str(), name.c_str()) == 0)
             return;
         if (name.empty() && selected.find(path.substr(0, 2)) != std::string::npos)
-            return;   // a drive root: its item shows the drive, as "(C:)"
+            return; // a drive root: its item shows the drive, as "(C:)"
     }
 }
 
@@ -140,7 +140,7 @@ DWORD WINAPI WatcherMain(void *)
     HWND answered = NULL;
     while (WaitForSingleObject(g_driver.stop, 20) == WAIT_TIMEOUT) {
         if (answered && IsWindow(answered))
-            continue;   // still closing
+            continue; // still closing
         answered = FindModalChild();
         if (!answered)
             continue;
@@ -196,7 +196,7 @@ HWND CreateOwner()
                            NULL, NULL, GetModuleHandleA(NULL), NULL);
 }
 
-}  // namespace
+} // namespace
 
 void QueueBrowserCancel()
 {
@@ -227,12 +227,10 @@ INT_PTR RunSetupDialog(SetupOptions *options, const std::function<void(HWND)> &s
     g_driver.stop = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE watcher = CreateThread(NULL, 0, WatcherMain, NULL, 0, NULL);
 
-    INT_PTR result =
-        dialogTemplate
-            ? DialogBoxIndirectParamA(g_hInstance, dialogTemplate, owner, SetupDlgProc,
-                                      (LPARAM)options)
-            : DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
-                              (LPARAM)options);
+    INT_PTR result = dialogTemplate ? DialogBoxIndirectParamA(g_hInstance, dialogTemplate, owner,
+                                                              SetupDlgProc, (LPARAM)options)
+                                    : DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP),
+                                                      owner, SetupDlgProc, (LPARAM)options);
 
     SetEvent(g_driver.stop);
     WaitForSingleObject(watcher, INFINITE);

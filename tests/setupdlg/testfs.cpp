@@ -1,6 +1,6 @@
 #include "testfs.h"
-#include <string.h>
 #include "setup.h"
+#include <string.h>
 
 static void MakeAllLevels(const std::string &path)
 {

@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
 #include "wintest.h"
+#include <string>
 
 // An empty directory at path (its parents created), removing what was there.
 void FreshDir(const std::string &path);

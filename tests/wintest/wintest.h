@@ -29,7 +29,7 @@ HWND WaitForDialog(DWORD thread, const char *caption, int childId, int ms);
 // Answers the next message box of a thread: records its text and buttons,
 // then presses OK. Runs on its own thread while the box's owner is modal.
 struct BoxWatch {
-    DWORD thread = 0;      // the thread that will show the box
+    DWORD thread = 0; // the thread that will show the box
     int timeoutMs = 5000;
     bool found = false;
     std::string caption;
@@ -38,7 +38,7 @@ struct BoxWatch {
     HANDLE handle = NULL;
 };
 void StartBoxWatch(BoxWatch *watch);
-void FinishBoxWatch(BoxWatch *watch);   // joins the watcher thread
+void FinishBoxWatch(BoxWatch *watch); // joins the watcher thread
 
 // Removes a directory (with or without its trailing backslash) and
 // everything under it, read-only files too; absent is fine.
