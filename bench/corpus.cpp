@@ -59,12 +59,14 @@ struct Random {
 };
 
 const char *const kWords[] = {
-    "account", "ledger", "entry", "balance", "invoice", "customer", "supplier", "period",
-    "journal", "posting", "tax", "amount", "report", "the", "a", "of", "to", "and", "is",
-    "in", "for", "you", "can", "select", "click", "dialog", "button", "field", "menu",
-    "Korvu", "year", "closing", "opening", "budget", "cost", "centre", "voucher", "date",
-    "number", "open", "print", "total", "debit", "credit", "VAT", "settings", "window",
-    "when", "with", "from", "this", "shows", "each", "new", "list", "value", "file"};
+    "account", "ledger",  "entry",  "balance", "invoice", "customer", "supplier", "period",
+    "journal", "posting", "tax",    "amount",  "report",  "the",      "a",        "of",
+    "to",      "and",     "is",     "in",      "for",     "you",      "can",      "select",
+    "click",   "dialog",  "button", "field",   "menu",    "Korvu",    "year",     "closing",
+    "opening", "budget",  "cost",   "centre",  "voucher", "date",     "number",   "open",
+    "print",   "total",   "debit",  "credit",  "VAT",     "settings", "window",   "when",
+    "with",    "from",    "this",   "shows",   "each",    "new",      "list",     "value",
+    "file"};
 const size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 std::string Sentence(Random &r)
@@ -90,8 +92,9 @@ std::vector<unsigned char> HelpBook()
         html += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n"
                 "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
                 "content=\"text/html; charset=windows-1252\">\r\n<title>Korvu ark 7.2 Help - " +
-                title + "</title>\r\n<link rel=\"stylesheet\" type=\"text/css\" "
-                        "href=\"korvu.css\">\r\n</head>\r\n<body>\r\n<h1>" +
+                title +
+                "</title>\r\n<link rel=\"stylesheet\" type=\"text/css\" "
+                "href=\"korvu.css\">\r\n</head>\r\n<body>\r\n<h1>" +
                 title + "</h1>\r\n";
         int paragraphs = 2 + (int)r.Below(5);
         for (int p = 0; p < paragraphs; p++) {
@@ -130,9 +133,9 @@ std::vector<unsigned char> LedgerDatabase()
 {
     Random r = {2026};
     std::vector<unsigned char> db;
-    const char *accounts[] = {"1910", "1930", "2440", "2610", "2640", "3001", "3041",
-                              "4010", "5010", "5410", "6071", "6110", "6212", "6570",
-                              "7010", "7510", "8310", "8410"};
+    const char *accounts[] = {"1910", "1930", "2440", "2610", "2640", "3001",
+                              "3041", "4010", "5010", "5410", "6071", "6110",
+                              "6212", "6570", "7010", "7510", "8310", "8410"};
     uint32_t date = 20240101;
     for (uint32_t id = 1; id <= 8192; id++) {
         if (r.Below(12) == 0)

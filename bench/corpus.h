@@ -5,7 +5,7 @@
 #include <vector>
 
 struct CorpusFile {
-    std::string klass;  // "PE", "text", "HTML", "records" or "generated"
+    std::string klass; // "PE", "text", "HTML", "records" or "generated"
     std::string name;
     std::string origin; // path, or how it was generated
     std::vector<unsigned char> data;

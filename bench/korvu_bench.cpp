@@ -34,13 +34,12 @@
 
 namespace {
 
-
 struct Prepared {
     CorpusFile file;
     ImplodeHeader header; // the smaller of binary and text with the 4 KB window
     Bytes implode;
-    Bytes deflate9;       // raw deflate, level 9, as inside a gzip file
-    uint32_t crc;         // zlib's crc32 of the file
+    Bytes deflate9;         // raw deflate, level 9, as inside a gzip file
+    uint32_t crc;           // zlib's crc32 of the file
     double encode_seconds;  // our encoder, header 00 06, one pass
     double deflate_seconds; // zlib -9, one pass
 };
@@ -129,8 +128,7 @@ bool InflateWhole(const Prepared &p, unsigned char *out, bool crc)
     g_inflate.avail_in = (uInt)p.deflate9.size();
     g_inflate.next_out = out;
     g_inflate.avail_out = (uInt)p.file.data.size();
-    if (inflate(&g_inflate, Z_FINISH) != Z_STREAM_END ||
-        g_inflate.total_out != p.file.data.size())
+    if (inflate(&g_inflate, Z_FINISH) != Z_STREAM_END || g_inflate.total_out != p.file.data.size())
         return false;
     return !crc || crc32(crc32(0, Z_NULL, 0), out, (uInt)p.file.data.size()) == p.crc;
 }
@@ -226,12 +224,25 @@ Prepared Prepare(const CorpusFile &f)
 
 // ---- measurement
 
-enum Measure { kDecode, kInflate, kInflateBlocks, kDecodeCrc, kInflateCrc, kCrcOurs, kCrcZlib,
-               kCrcBytewise, kMeasures };
-const char *const kMeasureNames[kMeasures] = {
-    "implode decode",        "raw inflate (zlib -9)", "raw inflate, 2 KB in, 4 KB out",
-    "implode decode + CRC-32", "inflate + zlib crc32", "our CRC-32",
-    "zlib crc32",            "byte-at-a-time CRC-32 (before)"};
+enum Measure {
+    kDecode,
+    kInflate,
+    kInflateBlocks,
+    kDecodeCrc,
+    kInflateCrc,
+    kCrcOurs,
+    kCrcZlib,
+    kCrcBytewise,
+    kMeasures
+};
+const char *const kMeasureNames[kMeasures] = {"implode decode",
+                                              "raw inflate (zlib -9)",
+                                              "raw inflate, 2 KB in, 4 KB out",
+                                              "implode decode + CRC-32",
+                                              "inflate + zlib crc32",
+                                              "our CRC-32",
+                                              "zlib crc32",
+                                              "byte-at-a-time CRC-32 (before)"};
 
 // Runs one measure on one file `reps` times; returns thread CPU seconds.
 double RunOnce(Measure m, const Prepared &p, unsigned char *out, int reps)
@@ -304,11 +315,14 @@ void PrintGroup(const std::string &group, double bytes, size_t files,
     printf("  %-32s %s\n", "MB/s of output", "median [min..max]");
     for (int m = 0; m < kMeasures; m++)
         printf("  %-32s %s\n", kMeasureNames[m], Figure(mbps((Measure)m), "%.0f").c_str());
-    printf("  %-32s %s\n", "decode / raw inflate", Figure(ratio(kDecode, kInflate), "%.2f").c_str());
+    printf("  %-32s %s\n", "decode / raw inflate",
+           Figure(ratio(kDecode, kInflate), "%.2f").c_str());
     printf("  %-32s %s\n", "decode+CRC / inflate+crc32",
            Figure(ratio(kDecodeCrc, kInflateCrc), "%.2f").c_str());
-    printf("  %-32s %s\n", "our CRC / zlib crc32", Figure(ratio(kCrcOurs, kCrcZlib), "%.2f").c_str());
-    printf("  %-32s %s\n", "our CRC / byte-at-a-time", Figure(ratio(kCrcOurs, kCrcBytewise), "%.2f").c_str());
+    printf("  %-32s %s\n", "our CRC / zlib crc32",
+           Figure(ratio(kCrcOurs, kCrcZlib), "%.2f").c_str());
+    printf("  %-32s %s\n", "our CRC / byte-at-a-time",
+           Figure(ratio(kCrcOurs, kCrcBytewise), "%.2f").c_str());
 }
 
 void PrintFileRow(const Prepared &p, const std::vector<std::vector<double>> &t)
@@ -321,8 +335,8 @@ void PrintFileRow(const Prepared &p, const std::vector<std::vector<double>> &t)
     Stats s = Summarise(d), sc = Summarise(dc);
     printf("  %-9s %-26s %9zu  %02X %02X %5.3f  %.2f [%.2f..%.2f]  %.2f [%.2f..%.2f]\n",
            p.file.klass.c_str(), p.file.name.c_str(), p.file.data.size(), p.header.literal_mode,
-           p.header.dictionary_bits, (double)p.implode.size() / (double)p.deflate9.size(),
-           s.median, s.min, s.max, sc.median, sc.min, sc.max);
+           p.header.dictionary_bits, (double)p.implode.size() / (double)p.deflate9.size(), s.median,
+           s.min, s.max, sc.median, sc.min, sc.max);
 }
 
 void PrintEncoder(const std::vector<Prepared> &files)

@@ -128,7 +128,7 @@ bool RunOne(int measure, Stream &s)
         uint32_t c = 0xFFFFFFFFu;
         for (uint32_t at = 0; at < s.expanded_size; at += IMPLODE_BLOCK_SIZE) {
             uint32_t n = s.expanded_size - at < IMPLODE_BLOCK_SIZE ? s.expanded_size - at
-                                                                  : IMPLODE_BLOCK_SIZE;
+                                                                   : IMPLODE_BLOCK_SIZE;
             c = UpdateCrc32((const char *)s.expanded + at, &n, &c);
         }
         return ~c == s.crc;
@@ -185,8 +185,8 @@ int main(int argc, char **argv)
                 for (int p = 0; p < passes[m]; p++) {
                     for (int i = 0; i < g_count; i++) {
                         Stream &s = g_streams[i];
-                        bool in = real ? strcmp(s.klass, "generated") != 0
-                                       : strcmp(s.klass, klass) == 0;
+                        bool in =
+                            real ? strcmp(s.klass, "generated") != 0 : strcmp(s.klass, klass) == 0;
                         if (in && !RunOne(m, s)) {
                             fprintf(stderr, "win32_decode_bench: %s: wrong output\n", s.name);
                             return 1;

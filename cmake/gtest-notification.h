@@ -20,5 +20,5 @@ public:
 private:
     HANDLE event_;
 };
-}  // namespace internal
-}  // namespace testing
+} // namespace internal
+} // namespace testing

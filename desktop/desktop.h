@@ -2,6 +2,7 @@
 // removal of the previous version's shortcuts.
 #pragma once
 #include <windows.h>
+
 #include <shlobj.h>
 #include <stdio.h>
 
@@ -32,6 +33,9 @@ int DesktopFolderId(void);
 // Fills `path` (MAX_PATH bytes) with the folder's path; on failure returns
 // the step that failed, with GetLastError() read right after it in *status.
 int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status);
+// The Programs folder (desktop 0) or the desktop folder into `path`
+// (MAX_PATH bytes); 0 after reporting the step that failed as `function`'s.
+int FindShellFolder(HWND dialog, IMalloc *allocator, int desktop, char *path, const char *function);
 // Status reported when a composed path would not fit its buffer.
 #define STATUS_PATH_TOO_LONG ERROR_FILENAME_EXCED_RANGE
 

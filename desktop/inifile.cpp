@@ -2,14 +2,15 @@
 // that setup owns ("Data" and "Config" of section "Korvu") are set. Every
 // other line belongs to the application and is left alone.
 #include "desktop.h"
+#include "log.h"
 #include "setup.h"
 #include "setupdlg.h"
 #include "textbuf.h"
-#include "log.h"
 
 static const char kBothPathsMessage[] =
     "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
-static const char kDataPathMessage[] = "Error - Unable to write data directory path\nin Korvu.INI file. ";
+static const char kDataPathMessage[] =
+    "Error - Unable to write data directory path\nin Korvu.INI file. ";
 static const char kConfigPathMessage[] =
     "Error - Unable to write config directory path\nin Korvu.INI file. ";
 
@@ -83,8 +84,8 @@ static int CreateFromTemplate(HWND dialog, const char *path)
 
 // Value of one key: a blank, then the directory without one trailing
 // backslash. A directory too long for the value counts as a failed write.
-static void WriteDirectoryKey(HWND dialog, const char *path, const char *key,
-                              const char *directory, const char *message)
+static void WriteDirectoryKey(HWND dialog, const char *path, const char *key, const char *directory,
+                              const char *message)
 {
     char value[MAX_PATH];
     if (!JoinText(value, sizeof value, " ", directory)) {
@@ -93,7 +94,7 @@ static void WriteDirectoryKey(HWND dialog, const char *path, const char *key,
         return;
     }
     DropBackslash(value);
-    if (!WritePrivateProfileStringA("Korvu", key, value, path))
+    if (!WritePrivateProfileStringA(KORVU_SECTION, key, value, path))
         ReportFailure(dialog, message, "ChangeINIFile", "WritePrivateProfileString",
                       (int)GetLastError());
     else

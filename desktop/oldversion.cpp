@@ -2,12 +2,12 @@
 // two shortcuts, and its desktop shortcut. Only the previous version's
 // names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
+#include "log.h"
 #include "progman.h"
 #include "setup.h"
-#include "shellcalls.h"
 #include "setupdlg.h"
+#include "shellcalls.h"
 #include "textbuf.h"
-#include "log.h"
 
 static const char kFunction[] = "RemoveOldShellGroupAndShortcut";
 
@@ -31,20 +31,10 @@ static void DeleteIn(const char *folder, const char *name)
 static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgram)
 {
     char group[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, ProgramsFolderId(), group, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Could not get Folder Location", kFunction,
-                      "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 0, group, kFunction))
         return 0;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, "Error - Could not get Folder Details", kFunction,
-                      "SHGetPathFromIDList", status);
-        return 0;
-    }
-    int groupFits = EnsureBackslash(group, sizeof group) &&
-                    AppendText(group, sizeof group, "Korvu orb 6.3");
+    int groupFits =
+        EnsureBackslash(group, sizeof group) && AppendText(group, sizeof group, "Korvu orb 6.3");
     if (groupFits)
         DeleteIn(group, "\\Korvu 6.3.lnk");
     DeleteLogged(oldProgram);
@@ -59,18 +49,8 @@ static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgra
 static void RemoveOldDesktopShortcut(HWND dialog, IMalloc *allocator)
 {
     char desktop[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, DesktopFolderId(), desktop, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Unable to create shortcut on the desktop ", kFunction,
-                      "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 1, desktop, kFunction))
         return;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, "Error - Unable to create program group and item ", kFunction,
-                      "SHGetPathFromIDList", status);
-        return;
-    }
     DeleteIn(desktop, "\\Korvu 6.3.lnk");
 }
 

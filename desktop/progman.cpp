@@ -10,8 +10,7 @@
 
 // A client makes no transactions of its own to answer.
 static HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic,
-                                         HSZ item, HDDEDATA data, ULONG_PTR data1,
-                                         ULONG_PTR data2)
+                                         HSZ item, HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2)
 {
     (void)type, (void)format, (void)conversation, (void)topic;
     (void)item, (void)data, (void)data1, (void)data2;
@@ -53,8 +52,7 @@ UINT ProgmanCommand(const ProgmanConversation *progman, const char *const *piece
             return ERROR_FILENAME_EXCED_RANGE;
     // Program Manager may take a while to draw a new group's window.
     HDDEDATA done = DdeClientTransaction((LPBYTE)command, lstrlenA(command) + 1,
-                                         progman->conversation, NULL, 0, XTYP_EXECUTE,
-                                         30000, NULL);
+                                         progman->conversation, NULL, 0, XTYP_EXECUTE, 30000, NULL);
     return done ? 0 : DdeGetLastError(progman->instance);
 }
 

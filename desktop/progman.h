@@ -9,6 +9,7 @@
 // is refused, never cut).
 #pragma once
 #include <windows.h>
+
 #include <ddeml.h>
 
 struct ProgmanConversation {
@@ -32,7 +33,7 @@ void ProgmanClose(ProgmanConversation *progman);
 UINT ProgmanCreateGroup(const ProgmanConversation *progman, const char *group);
 // [AddItem("program",name,,,,,"directory")] into the group made or shown
 // last: the icon is the program's own, the place Program Manager's choice.
-UINT ProgmanAddItem(const ProgmanConversation *progman, const char *program,
-                    const char *name, const char *directory);
+UINT ProgmanAddItem(const ProgmanConversation *progman, const char *program, const char *name,
+                    const char *directory);
 // [DeleteGroup(group)]: the group and all its items.
 UINT ProgmanDeleteGroup(const ProgmanConversation *progman, const char *group);

@@ -34,3 +34,22 @@ int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status)
     allocator->Free(list);
     return found ? SHELL_FOLDER_OK : SHELL_FOLDER_NO_PATH;
 }
+
+int FindShellFolder(HWND dialog, IMalloc *allocator, int desktop, char *path, const char *function)
+{
+    int status = 0;
+    int csidl = desktop ? DesktopFolderId() : ProgramsFolderId();
+    int failed = GetShellFolderPath(allocator, csidl, path, &status);
+    if (failed == SHELL_FOLDER_OK)
+        return 1;
+    // The system's own messages, kept as they are: the desktop's name the
+    // shortcut and the group even where an old one is being removed.
+    static const char *const kMessages[2][2] = {
+        {"Error - Could not get Folder Location", "Error - Could not get Folder Details"},
+        {"Error - Unable to create shortcut on the desktop ",
+         "Error - Unable to create program group and item "}};
+    int noPath = failed == SHELL_FOLDER_NO_PATH;
+    ReportFailure(dialog, kMessages[desktop != 0][noPath], function,
+                  noPath ? "SHGetPathFromIDList" : "SHGetSpecialFolderLocation", status);
+    return 0;
+}

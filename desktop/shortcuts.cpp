@@ -1,12 +1,12 @@
 // The program group "Korvu ark 7.2" with its shortcuts, and the desktop
 // shortcut, in the folders of the running Windows family.
 #include "desktop.h"
+#include "log.h"
 #include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
-#include "log.h"
 #include <io.h>
 
 static const char kGroupName[] = "Korvu ark 7.2";
@@ -82,15 +82,15 @@ int CreateLink(HWND owner, const char *target, const char *link, const char *wor
     DropBackslash(directory);
 
     IShellLinkA *shellLink = NULL;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, (void **)&shellLink);
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      (void **)&shellLink);
     if (result != S_OK || !shellLink) {
         ReportFailure(owner, kGroupItemMessage, "CreateLink", "CoCreateInstance",
                       (int)GetLastError());
         return 0;
     }
-    int made = DescribeLink(owner, shellLink, target, directory) &&
-               SaveLink(owner, shellLink, link);
+    int made =
+        DescribeLink(owner, shellLink, target, directory) && SaveLink(owner, shellLink, link);
     shellLink->Release();
     return made;
 }
@@ -117,21 +117,11 @@ static void MakeShortcut(HWND owner, const char *folder, const char *linkName,
 static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char group[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, ProgramsFolderId(), group, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Could not get Folder Location",
-                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 0, group, "CreateShellGroupAndShortcut"))
         return 0;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, "Error - Could not get Folder Details",
-                      "CreateShellGroupAndShortcut", "SHGetPathFromIDList", status);
-        return 0;
-    }
     if (!EnsureBackslash(group, sizeof group) || !AppendText(group, sizeof group, kGroupName)) {
-        ReportFailure(dialog, "Error - Unable to add program group", "AddGroup",
-                      "CreateDirectory", STATUS_PATH_TOO_LONG);
+        ReportFailure(dialog, "Error - Unable to add program group", "AddGroup", "CreateDirectory",
+                      STATUS_PATH_TOO_LONG);
         return 0;
     }
     if (!AddGroup(dialog, group))
@@ -144,18 +134,8 @@ static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *option
 static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char desktop[MAX_PATH];
-    int status = 0;
-    int failed = GetShellFolderPath(allocator, DesktopFolderId(), desktop, &status);
-    if (failed == SHELL_FOLDER_NO_LOCATION) {
-        ReportFailure(dialog, "Error - Unable to create shortcut on the desktop ",
-                      "CreateShellGroupAndShortcut", "SHGetSpecialFolderLocation", status);
+    if (!FindShellFolder(dialog, allocator, 1, desktop, "CreateShellGroupAndShortcut"))
         return;
-    }
-    if (failed == SHELL_FOLDER_NO_PATH) {
-        ReportFailure(dialog, kGroupItemMessage, "CreateShellGroupAndShortcut",
-                      "SHGetPathFromIDList", status);
-        return;
-    }
     MakeShortcut(dialog, desktop, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
 }
 
@@ -166,8 +146,8 @@ static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOpti
 // does not answer, one message says so instead of one per step.
 static void CreateProgmanGroup(HWND dialog, const SetupOptions *options)
 {
-    static const char *const items[] = {"Korvu 7.2", "Korvu72.exe",
-                                        "KorvuReference", "KorvuRef.chm"};
+    static const char *const items[] = {"Korvu 7.2", "Korvu72.exe", "KorvuReference",
+                                        "KorvuRef.chm"};
     char directory[MAX_PATH];
     char program[MAX_PATH];
     CopyText(directory, sizeof directory, options->app_path); // the same size

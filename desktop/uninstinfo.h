@@ -11,11 +11,11 @@
 // One line per thing made, "Kind=value", in the order it was made. Each
 // kind brings the line break before it: the record starts with an empty
 // line and its last line has none (that keeps setup.exe a little smaller).
-#define RECORD_FILE "\nFile="        // a file written into the application directory
-#define RECORD_GROUP "\nGroup="      // the group folder in the Start menu, full path
-#define RECORD_LINK "\nLink="        // a shortcut, full path
-#define RECORD_PROGMAN "\nProgman="  // a Program Manager group (NT before 4.0)
-#define RECORD_KEY "\nKey="          // the key under UNINSTALL_ROOT
+#define RECORD_FILE "\nFile="       // a file written into the application directory
+#define RECORD_GROUP "\nGroup="     // the group folder in the Start menu, full path
+#define RECORD_LINK "\nLink="       // a shortcut, full path
+#define RECORD_PROGMAN "\nProgman=" // a Program Manager group (NT before 4.0)
+#define RECORD_KEY "\nKey="         // the key under UNINSTALL_ROOT
 
 // The list of installed programs (Windows 95, NT 4.0 and later).
 #define UNINSTALL_ROOT "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
@@ -26,4 +26,5 @@
 // it makes the entry and adds RECORD_KEY to the record; its exit status
 // is the registry's result.
 #define REGISTER_SWITCH "/REGISTER"
-#define UNINSTALL_REGISTER_MESSAGE "Error - Unable to add Korvu ark 7.2 to the list of installed programs"
+#define UNINSTALL_REGISTER_MESSAGE \
+    "Error - Unable to add Korvu ark 7.2 to the list of installed programs"

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     char *line = (char *)malloc(size + 1);
     memcpy(line, data, size);
-    line[size] = '\0';   // the command line is a C string: a NUL ends it
+    line[size] = '\0'; // the command line is a C string: a NUL ends it
     Check(line, SETUP_SWITCHES);
     Check(line, UNINSTALL_SWITCHES);
     free(line);

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (stored != PeComputeChecksum(img.data(), img.size(), field))
         abort();
     PeResourceWrite again;
-    if (!PeWriteResource(img, kPayloadType, kPayloadId, payload, &again, &why) || again.image != img)
+    if (!PeWriteResource(img, kPayloadType, kPayloadId, payload, &again, &why) ||
+        again.image != img)
         abort();
     return 0;
 }

@@ -12,8 +12,8 @@
 
 #include "container.h"
 #include "implode.h"
-#include "payloadcheck.h"
 #include "mcfstream.h"
+#include "payloadcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (n >= streamed.size())
             abort();
         const RecordResult &s = streamed[n++];
-        if (s.record.stream_length != rec.stream_length || strcmp(s.record.file_name, rec.file_name))
+        if (s.record.stream_length != rec.stream_length ||
+            strcmp(s.record.file_name, rec.file_name))
             abort();
         bool sound;
         if (rec.stream_length == 0) {

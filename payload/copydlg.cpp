@@ -34,8 +34,8 @@ void CopyFiles(HWND dialog)
     }
     HWND progress = GetDlgItem(dialog, IDC_CDLG_PRG_CPFILE);
     if (!progress) {
-        ReportFailure(dialog, "Internal Error 3", "CopyFiles", "GetDlgItem(hwnd, IDC_CDLG_PRG_CPFILE)",
-                      (int)GetLastError());
+        ReportFailure(dialog, "Internal Error 3", "CopyFiles",
+                      "GetDlgItem(hwnd, IDC_CDLG_PRG_CPFILE)", (int)GetLastError());
         DestroyDialogAndParent(dialog);
         return;
     }

@@ -2,6 +2,7 @@
 // of the payload into the application directory.
 #pragma once
 #include <windows.h>
+
 #include <stdint.h>
 #include <stdio.h>
 
@@ -23,16 +24,15 @@ int PayloadIsWhole(HINSTANCE module);
 
 // What both decoder callbacks work on while one file is expanded.
 struct ExpandContext {
-    const char *stream;  // the record's stream, in place in the resource
-    uint32_t position;   // stream bytes handed to the decoder so far
-    uint32_t length;     // the record's stream_length
-    FILE *file;          // the output file
-    uint32_t remaining;  // stream bytes not yet handed out
-    uint32_t crc;        // running CRC-32 of the expanded bytes
-    int write_failed;    // a block did not reach the file completely
+    const char *stream; // the record's stream, in place in the resource
+    uint32_t position;  // stream bytes handed to the decoder so far
+    uint32_t length;    // the record's stream_length
+    FILE *file;         // the output file
+    uint32_t remaining; // stream bytes not yet handed out
+    uint32_t crc;       // running CRC-32 of the expanded bytes
+    int write_failed;   // a block did not reach the file completely
 };
 
-int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream,
-               const char *path);
+int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path);
 uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param);
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param);

@@ -1,16 +1,16 @@
 // Extraction of the payload: every record of the container resource is
 // expanded into the application directory, checked against its CRC-32 and
 // stamped with setup.exe's own last-write time.
-#include "copydlg.h"
 #include "container.h"
+#include "copydlg.h"
 #include "crc32.h"
+#include "desktop.h"
 #include "implode.h"
+#include "log.h"
 #include "resource.h"
 #include "setup.h"
 #include "textbuf.h"
-#include "desktop.h"
 #include "uninstinfo.h"
-#include "log.h"
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
@@ -68,9 +68,10 @@ static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
     text[0] = '\0';
     AppendText(text, sizeof text, "The file ");
     AppendText(text, sizeof text, path);
-    AppendText(text, sizeof text, " is in use by another program. Close Korvu ark 7.2 on this "
-                                  "computer and press Retry, or press Cancel to stop the "
-                                  "installation.");
+    AppendText(text, sizeof text,
+               " is in use by another program. Close Korvu ark 7.2 on this "
+               "computer and press Retry, or press Cancel to stop the "
+               "installation.");
     return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
 }
 
@@ -227,18 +228,19 @@ static int ReadOwnLastWriteTime(HWND dialog, HINSTANCE module, FILETIME *stamp)
 
 int PayloadIsWhole(HINSTANCE module)
 {
-    HRSRC check = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPCHECK), RT_CMPFILE);
-    HRSRC payload = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
-    if (!check)
+    DWORD checkSize, size;
+    int step;
+    const void *value = LoadOwnContainer(module, IDR_CMPCHECK, &checkSize, &step);
+    if (!value && step == OWN_CONTAINER_MISSING)
         return 1;
-    if (!payload)
-        return 0;
-    const void *value = LockResource(LoadResource(module, check));
-    const void *data = LockResource(LoadResource(module, payload));
-    return value && data &&
-           McfCheckMatches(value, SizeofResource(module, check), data,
-                           SizeofResource(module, payload));
+    const void *data = LoadOwnContainer(module, IDR_CMPFILE, &size, &step);
+    return value && data && McfCheckMatches(value, checkSize, data, size);
 }
+
+// The message and the call of each step of LoadOwnContainer.
+static const char *const kStepFailures[3][2] = {{"Internal Error 4", "FindResource"},
+                                                {"Internal Error 5", "LoadResource"},
+                                                {"Internal Error 6", "LockResource"}};
 
 int UncompressMcfFile(HWND dialog, HWND progress)
 {
@@ -249,16 +251,12 @@ int UncompressMcfFile(HWND dialog, HWND progress)
     // The payload, then the uninstaller: a container of its own, so that a
     // payload put in by mcftool build keeps it, written like a payload file.
     for (int id = IDR_CMPFILE;; id = IDR_UNINSTALL) {
-        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_CMPFILE);
-        if (!found)
-            return FailExtraction(dialog, "Internal Error 4", "FindResource", (int)GetLastError());
-        HGLOBAL loaded = LoadResource(module, found);
-        if (!loaded)
-            return FailExtraction(dialog, "Internal Error 5", "LoadResource", (int)GetLastError());
-        DWORD size = SizeofResource(NULL, found);
-        const void *data = LockResource(loaded);
+        DWORD size;
+        int step;
+        const void *data = LoadOwnContainer(module, id, &size, &step);
         if (!data)
-            return FailExtraction(dialog, "Internal Error 6", "LockResource", (int)GetLastError());
+            return FailExtraction(dialog, kStepFailures[step - 1][0], kStepFailures[step - 1][1],
+                                  (int)GetLastError());
         if (!ExpandContainer(dialog, progress, data, size, &stamp) || id == IDR_UNINSTALL)
             return id == IDR_UNINSTALL;
     }

@@ -14,21 +14,16 @@
 
 // ---------------------------------------------------------------- code tables
 
-const unsigned char implode_length_code_bits[16] = {
-    3, 2, 3, 3, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 7, 7};
-const unsigned char implode_length_codes[16] = {
-    0x05, 0x03, 0x01, 0x06, 0x0A, 0x02, 0x0C, 0x14,
-    0x04, 0x18, 0x08, 0x30, 0x10, 0x20, 0x40, 0x00};
-const unsigned char implode_length_extra_bits[16] = {
-    0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
-const uint16_t implode_length_base[16] = {
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 14, 22, 38, 70, 134, 262};
+const unsigned char implode_length_code_bits[16] = {3, 2, 3, 3, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 7, 7};
+const unsigned char implode_length_codes[16] = {0x05, 0x03, 0x01, 0x06, 0x0A, 0x02, 0x0C, 0x14,
+                                                0x04, 0x18, 0x08, 0x30, 0x10, 0x20, 0x40, 0x00};
+const unsigned char implode_length_extra_bits[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                     1, 2, 3, 4, 5, 6, 7, 8};
+const uint16_t implode_length_base[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 14, 22, 38, 70, 134, 262};
 
 const unsigned char implode_distance_code_bits[64] = {
-    2, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6,
-    6, 6, 6, 6, 6, 6, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
-    8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
+    2, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
 const unsigned char implode_distance_codes[64] = {
     0x03, 0x0D, 0x05, 0x19, 0x09, 0x11, 0x01, 0x3E, 0x1E, 0x2E, 0x0E, 0x36, 0x16, 0x26, 0x06, 0x3A,
     0x1A, 0x2A, 0x0A, 0x32, 0x12, 0x22, 0x42, 0x02, 0x7C, 0x3C, 0x5C, 0x1C, 0x6C, 0x2C, 0x4C, 0x0C,
@@ -36,23 +31,18 @@ const unsigned char implode_distance_codes[64] = {
     0xF0, 0x70, 0xB0, 0x30, 0xD0, 0x50, 0x90, 0x10, 0xE0, 0x60, 0xA0, 0x20, 0xC0, 0x40, 0x80, 0x00};
 
 // Code lengths of the text-mode literals, by byte value.
-#define IMPLODE_LITERAL_BITS \
-    11, 12, 12, 12, 12, 12, 12, 12, 12,  8,  7, 12, 12,  7, 12, 12, \
-    12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 13, 12, 12, 12, 12, 12, \
-     4, 10,  8, 12, 10, 12, 10,  8,  7,  7,  8,  9,  7,  6,  7,  8, \
-     7,  6,  7,  7,  7,  7,  8,  7,  7,  8,  8, 12, 11,  7,  9, 11, \
-    12,  6,  7,  6,  6,  5,  7,  8,  8,  6, 11,  9,  6,  7,  6,  6, \
-     7, 11,  6,  6,  6,  7,  9,  8,  9,  9, 11,  8, 11,  9, 12,  8, \
-    12,  5,  6,  6,  6,  5,  6,  6,  6,  5, 11,  7,  5,  6,  5,  5, \
-     6, 10,  5,  5,  5,  5,  8,  7,  8,  8, 10, 11, 11, 12, 12, 12, \
-    13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, \
-    13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, \
-    13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, \
-    12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, \
-    12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, \
-    12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, \
-    13, 12, 13, 13, 13, 12, 13, 13, 13, 12, 13, 13, 13, 13, 12, 13, \
-    13, 13, 12, 12, 12, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13
+#define IMPLODE_LITERAL_BITS                                                                       \
+    11, 12, 12, 12, 12, 12, 12, 12, 12, 8, 7, 12, 12, 7, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12,   \
+        12, 12, 13, 12, 12, 12, 12, 12, 4, 10, 8, 12, 10, 12, 10, 8, 7, 7, 8, 9, 7, 6, 7, 8, 7, 6, \
+        7, 7, 7, 7, 8, 7, 7, 8, 8, 12, 11, 7, 9, 11, 12, 6, 7, 6, 6, 5, 7, 8, 8, 6, 11, 9, 6, 7,   \
+        6, 6, 7, 11, 6, 6, 6, 7, 9, 8, 9, 9, 11, 8, 11, 9, 12, 8, 12, 5, 6, 6, 6, 5, 6, 6, 6, 5,   \
+        11, 7, 5, 6, 5, 5, 6, 10, 5, 5, 5, 5, 8, 7, 8, 8, 10, 11, 11, 12, 12, 12, 13, 13, 13, 13,  \
+        13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13,    \
+        13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13,    \
+        12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12,    \
+        12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 12,    \
+        12, 12, 12, 12, 13, 12, 13, 13, 13, 12, 13, 13, 13, 12, 13, 13, 13, 13, 12, 13, 13, 13,    \
+        12, 12, 12, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13, 13
 
 const unsigned char implode_literal_code_bits[256] = {IMPLODE_LITERAL_BITS};
 
@@ -97,8 +87,9 @@ static_assert(kLiteralCodes.value[0x20] == 0x0F && kLiteralCodes.value[0x61] == 
 } // namespace
 
 #define L(i) kLiteralCodes.value[i]
-#define L16(i) L(i), L(i + 1), L(i + 2), L(i + 3), L(i + 4), L(i + 5), L(i + 6), L(i + 7), \
-    L(i + 8), L(i + 9), L(i + 10), L(i + 11), L(i + 12), L(i + 13), L(i + 14), L(i + 15)
+#define L16(i)                                                                            \
+    L(i), L(i + 1), L(i + 2), L(i + 3), L(i + 4), L(i + 5), L(i + 6), L(i + 7), L(i + 8), \
+        L(i + 9), L(i + 10), L(i + 11), L(i + 12), L(i + 13), L(i + 14), L(i + 15)
 const uint16_t implode_literal_codes[256] = {
     L16(0x00), L16(0x10), L16(0x20), L16(0x30), L16(0x40), L16(0x50), L16(0x60), L16(0x70),
     L16(0x80), L16(0x90), L16(0xA0), L16(0xB0), L16(0xC0), L16(0xD0), L16(0xE0), L16(0xF0)};
@@ -252,7 +243,10 @@ bool Drop(BitReader &r, ImplodeWorkArea *work, uint32_t n)
     return true;
 }
 
-inline uint32_t Low(uint64_t bits, uint32_t n) { return (uint32_t)bits & ((1u << n) - 1); }
+inline uint32_t Low(uint64_t bits, uint32_t n)
+{
+    return (uint32_t)bits & ((1u << n) - 1);
+}
 
 // ---------------------------------------------------------------- units, drop by drop
 //
@@ -406,8 +400,8 @@ uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader *reader)
             length = value + 2;
             ImplodeDistanceEntry de = work->distance_table[(b >> le.distance_at) & 0xFF];
             uint32_t low_at = le.distance_at + de.code_bits;
-            distance = ((uint32_t)de.symbol << le.low_bits) +
-                       ((uint32_t)(b >> low_at) & le.low_mask) + 1;
+            distance =
+                ((uint32_t)de.symbol << le.low_bits) + ((uint32_t)(b >> low_at) & le.low_mask) + 1;
             Consume(r, low_at + le.low_bits);
         } else {
             // A copy of the reader goes by address, so that `r` itself
@@ -441,8 +435,8 @@ uint32_t RunMainLoop(ImplodeWorkArea *work, BitReader *reader)
 
 // ---------------------------------------------------------------- entry point
 
-uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
-                             ImplodeWorkArea *work, void *param)
+uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write, ImplodeWorkArea *work,
+                             void *param)
 {
     work->read = read;
     work->write = write;

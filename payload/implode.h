@@ -53,14 +53,14 @@ enum {
 // unit's later fields begin (counted from its flag bit) and how many low
 // distance bits follow the distance code. Copy length = base + extra + 2.
 struct ImplodeLengthEntry {
-    unsigned char code_bits;     // of the length code
+    unsigned char code_bits; // of the length code
     unsigned char extra_bits;
-    unsigned char extra_at;      // 1 + code_bits
-    unsigned char distance_at;   // 1 + code_bits + extra_bits
+    unsigned char extra_at;    // 1 + code_bits
+    unsigned char distance_at; // 1 + code_bits + extra_bits
     uint16_t base;
-    uint16_t extra_mask;         // (1 << extra_bits) - 1
-    unsigned char low_bits;      // 2 for a copy of length 2, else k
-    unsigned char low_mask;      // (1 << low_bits) - 1
+    uint16_t extra_mask;    // (1 << extra_bits) - 1
+    unsigned char low_bits; // 2 for a copy of length 2, else k
+    unsigned char low_mask; // (1 << low_bits) - 1
 };
 
 // A distance code as the decoder looks it up.
@@ -72,8 +72,8 @@ struct ImplodeDistanceEntry {
 struct ImplodeWorkArea {
     uint32_t literal_mode;
     uint32_t dictionary_bits;
-    uint64_t bit_buffer;       // unread bits, the next one in bit 0
-    uint32_t bit_count;        // valid bits in bit_buffer (at least 8 while decoding)
+    uint64_t bit_buffer; // unread bits, the next one in bit 0
+    uint32_t bit_count;  // valid bits in bit_buffer (at least 8 while decoding)
     uint32_t input_position;
     uint32_t input_count;
     void *param;
@@ -84,11 +84,11 @@ struct ImplodeWorkArea {
     // Each indexed by the next 8 bits of the stream.
     ImplodeLengthEntry length_table[256];
     ImplodeDistanceEntry distance_table[256];
-    uint16_t text_table[256];               // literal | code bits << 8, or 0: longer code
-    unsigned char text_table_after4[256];   // longer codes, by the bits after their first 4,
-    unsigned char text_table_after6[128];   // 6 or 8
+    uint16_t text_table[256];             // literal | code bits << 8, or 0: longer code
+    unsigned char text_table_after4[256]; // longer codes, by the bits after their first 4,
+    unsigned char text_table_after6[128]; // 6 or 8
     unsigned char text_table_after8[256];
-    unsigned char literal_code_bits[256];   // of a longer code: the bits after its first 4, 6 or 8
+    unsigned char literal_code_bits[256]; // of a longer code: the bits after its first 4, 6 or 8
 };
 
 // What the extraction allocates for one stream: a fixed figure, not
@@ -99,8 +99,8 @@ static_assert(sizeof(ImplodeWorkArea) <= IMPLODE_WORK_AREA_SIZE,
 
 // Decodes one whole stream; returns one of the IMPLODE_ results. The work
 // area need not be initialised and may be reused for the next stream.
-uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write,
-                             ImplodeWorkArea *work, void *param);
+uint32_t ExpandImplodeStream(ImplodeReadFn read, ImplodeWriteFn write, ImplodeWorkArea *work,
+                             void *param);
 
 // After IMPLODE_OK: how many of the bytes handed in through `read` lie
 // wholly after the byte that holds the end unit's last bit (the unused

@@ -66,9 +66,9 @@ static HFONT MakeFont(HWND window, int points, int weight)
 
 static void AddText(HWND parent, const char *text, int id, HFONT font, int x, int y, int w)
 {
-    HWND child = CreateWindowA("STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX |
-                               SS_PATHELLIPSIS, x, y, w, 20, parent, (HMENU)(INT_PTR)id,
-                               GetModuleHandleA(NULL), NULL);
+    HWND child = CreateWindowA("STATIC", text,
+                               WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, x,
+                               y, w, 20, parent, (HMENU)(INT_PTR)id, GetModuleHandleA(NULL), NULL);
     SendMessageA(child, WM_SETFONT, (WPARAM)font, FALSE);
 }
 
@@ -85,9 +85,9 @@ static void main_OnCreate(HWND window)
     AddText(window, g_app.config, IDC_CONFIG_VALUE, g_app.labelFont, 180, kBandHeight + 84, 330);
     AddText(window, "Read from:", -1, g_app.valueFont, 40, kBandHeight + 112, 130);
     AddText(window, g_app.iniPath, IDC_INI_VALUE, g_app.valueFont, 180, kBandHeight + 112, 330);
-    HWND close = CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                               BS_DEFPUSHBUTTON, 560 - 24 - 90, kBandHeight + 134, 90, 26,
-                               window, (HMENU)(INT_PTR)IDC_CLOSE, GetModuleHandleA(NULL), NULL);
+    HWND close = CreateWindowA(
+        "BUTTON", "Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 560 - 24 - 90,
+        kBandHeight + 134, 90, 26, window, (HMENU)(INT_PTR)IDC_CLOSE, GetModuleHandleA(NULL), NULL);
     SendMessageA(close, WM_SETFONT, (WPARAM)g_app.valueFont, FALSE);
 }
 
@@ -135,22 +135,14 @@ static void main_OnDestroy(void)
 static LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        main_OnCreate(window);
-        return 0;
-    case WM_PAINT:
-        main_OnPaint(window);
-        return 0;
+    case WM_CREATE: main_OnCreate(window); return 0;
+    case WM_PAINT: main_OnPaint(window); return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_CLOSE || LOWORD(wParam) == IDCANCEL)
             DestroyWindow(window);
         return 0;
-    case WM_CTLCOLORSTATIC:
-        SetBkColor((HDC)wParam, kPaper);
-        return (LRESULT)g_app.paper;
-    case WM_DESTROY:
-        main_OnDestroy();
-        return 0;
+    case WM_CTLCOLORSTATIC: SetBkColor((HDC)wParam, kPaper); return (LRESULT)g_app.paper;
+    case WM_DESTROY: main_OnDestroy(); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -175,10 +167,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     AdjustWindowRect(&frame, style, FALSE);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-    HWND window = CreateWindowA(kClassName, kTitle, style,
-                                (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                                NULL, NULL, instance, NULL);
+    HWND window = CreateWindowA(
+        kClassName, kTitle, style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, NULL, NULL, instance, NULL);
     if (!window)
         return 1;
     ShowWindow(window, showCommand);

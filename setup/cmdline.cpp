@@ -5,9 +5,9 @@
 namespace {
 
 struct SwitchDef {
-    const char *name;   // after the slash; a value switch ends with '='
+    const char *name; // after the slash; a value switch ends with '='
     unsigned flag;
-    size_t value;       // offset of its value in CommandLine; 0: none
+    size_t value; // offset of its value in CommandLine; 0: none
 };
 
 const SwitchDef kSwitches[] = {

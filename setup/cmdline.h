@@ -15,7 +15,7 @@
 // (a directory may end with one right before the closing quote).
 #pragma once
 
-#define CMDLINE_VALUE_SIZE 260   // each value with its terminator
+#define CMDLINE_VALUE_SIZE 260 // each value with its terminator
 
 enum {
     SWITCH_SILENT = 0x01,
@@ -26,13 +26,13 @@ enum {
     SWITCH_HELP = 0x20
 };
 // What setup.exe takes, and what the uninstaller takes.
-#define SETUP_SWITCHES                                                                     \
+#define SETUP_SWITCHES \
     (SWITCH_SILENT | SWITCH_DIR | SWITCH_DATA | SWITCH_CONFIG | SWITCH_LOG | SWITCH_HELP)
 #define UNINSTALL_SWITCHES (SWITCH_SILENT | SWITCH_LOG | SWITCH_HELP)
 
 struct CommandLine {
-    unsigned given;                   // the SWITCH_ flags of the switches present
-    char dir[CMDLINE_VALUE_SIZE];     // values of the switches given, else empty
+    unsigned given;               // the SWITCH_ flags of the switches present
+    char dir[CMDLINE_VALUE_SIZE]; // values of the switches given, else empty
     char data[CMDLINE_VALUE_SIZE];
     char config[CMDLINE_VALUE_SIZE];
     char log[CMDLINE_VALUE_SIZE];

@@ -1,6 +1,6 @@
 // The finish dialog: the picture, the bold message, OK.
-#include "setup.h"
 #include "resource.h"
+#include "setup.h"
 
 static BOOL finishdlg_OnInitDialog(HWND dialog)
 {
@@ -35,14 +35,9 @@ INT_PTR CALLBACK FinishDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 {
     (void)lParam;
     switch (message) {
-    case WM_INITDIALOG:
-        return finishdlg_OnInitDialog(dialog);
-    case WM_COMMAND:
-        finishdlg_OnCommand(dialog, LOWORD(wParam));
-        return FALSE;
-    case WM_DESTROY:
-        finishdlg_OnDestroy(dialog);
-        return FALSE;
+    case WM_INITDIALOG: return finishdlg_OnInitDialog(dialog);
+    case WM_COMMAND: finishdlg_OnCommand(dialog, LOWORD(wParam)); return FALSE;
+    case WM_DESTROY: finishdlg_OnDestroy(dialog); return FALSE;
     }
     return FALSE;
 }

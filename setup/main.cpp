@@ -1,8 +1,8 @@
 // Entry point: the fixed sequence of windows of one installation.
-#include "setup.h"
-#include "resource.h"
-#include "setupdlg.h"
 #include "copydlg.h"
+#include "resource.h"
+#include "setup.h"
+#include "setupdlg.h"
 #include "unattended.h"
 #include <commctrl.h>
 #include <objbase.h>
@@ -66,8 +66,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         return EndRun(status);
     // Before anything is shown or created.
     if (!PayloadIsWhole(instance)) {
-        ShowSetupBox(NULL, "The setup program is damaged and cannot install Korvu ark 7.2. "
-                           "Obtain a new copy of the setup program.", MB_OK);
+        ShowSetupBox(NULL,
+                     "The setup program is damaged and cannot install Korvu ark 7.2. "
+                     "Obtain a new copy of the setup program.",
+                     MB_OK);
         return EndRun(EXIT_DAMAGED);
     }
     lstrcpyA(g_szIniFile, "Korvu.ini");

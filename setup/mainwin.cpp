@@ -1,20 +1,20 @@
 // The background window: teal, the shadowed title, the setup picture
 // centred. Its destruction ends the program.
-#include "setup.h"
 #include "resource.h"
+#include "setup.h"
 #include <stdlib.h>
 
 static const char kClassName[] = "KorvuInstall";
 
-HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic,
-                      BOOL underline, int weight, int width)
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
+                      int weight, int width)
 {
     HDC dc = GetDC(window);
     int height = MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(window, dc);
-    return CreateFontA(-height, width, 0, 30, weight, italic, underline, FALSE,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    return CreateFontA(-height, width, 0, 30, weight, italic, underline, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 // A palette from an 8-bit bitmap's own colour table. Entries the table does
@@ -130,7 +130,8 @@ static void mainwin_OnPaint(HWND window)
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     if (!dc) {
-        ReportFailure(window, "Internal Error 33", "mainwin_OnPaint", "BeginPaint", (int)GetLastError());
+        ReportFailure(window, "Internal Error 33", "mainwin_OnPaint", "BeginPaint",
+                      (int)GetLastError());
         DestroyWindow(window);
         return;
     }
@@ -153,12 +154,8 @@ static void mainwin_OnCommand(HWND window, int id, HWND control, UINT code)
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DESTROY:
-        mainwin_OnDestroy(window);
-        return 0;
-    case WM_PAINT:
-        mainwin_OnPaint(window);
-        return 0;
+    case WM_DESTROY: mainwin_OnDestroy(window); return 0;
+    case WM_PAINT: mainwin_OnPaint(window); return 0;
     case WM_COMMAND:
         mainwin_OnCommand(window, LOWORD(wParam), (HWND)lParam, HIWORD(wParam));
         return 0;
@@ -177,14 +174,13 @@ BOOL RegisterMainWindowClass(HINSTANCE instance)
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    wc.hbrBackground = CreateBrushIndirect(&teal);   // lives as long as the class
+    wc.hbrBackground = CreateBrushIndirect(&teal); // lives as long as the class
     wc.lpszClassName = kClassName;
     return RegisterClassExA(&wc) != 0;
 }
 
 HWND CreateMainWindow(HINSTANCE instance)
 {
-    return CreateWindowExA(0, kClassName, SETUP_TITLE, WS_OVERLAPPEDWINDOW,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 640, 540,
-                           NULL, NULL, instance, NULL);
+    return CreateWindowExA(0, kClassName, SETUP_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, 640, 540, NULL, NULL, instance, NULL);
 }

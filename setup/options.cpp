@@ -1,11 +1,11 @@
+#include "pathrules.h"
 #include "setup.h"
 #include "textbuf.h"
-#include "pathrules.h"
 
-static const char kSection[] = "Korvu";
+static const char kSection[] = KORVU_SECTION;
 
-int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
-                          const char *key, char *value)
+int LookupPreviousSetting(HWND owner, const char *directory, const char *section, const char *key,
+                          char *value)
 {
     (void)owner;
     char path[MAX_PATH];
@@ -58,7 +58,7 @@ void FillDefaultOptions(HWND owner, SetupOptions *options)
     if (length == 0 || length >= sizeof system || length < 3)
         return;
 
-    lstrcpynA(base, system, 4);   // the drive root, e.g. C:\ (3 characters)
+    lstrcpynA(base, system, 4); // the drive root, e.g. C:\ (3 characters)
     AppendText(base, sizeof base, "Korvu");
     FollowAppDefaults(owner, options, base);
 }

@@ -1,6 +1,6 @@
+#include "log.h"
 #include "setup.h"
 #include "textbuf.h"
-#include "log.h"
 
 // Appends as much of src as fits, always leaving a terminator.
 static void AppendClipped(char *dst, size_t size, const char *src)
@@ -13,8 +13,8 @@ static void AppendClipped(char *dst, size_t size, const char *src)
 
 // The function and call names are for whoever reads the source; the user
 // sees only the message and the status.
-int ReportFailure(HWND owner, const char *message, const char *function,
-                  const char *call, int status)
+int ReportFailure(HWND owner, const char *message, const char *function, const char *call,
+                  int status)
 {
     (void)function;
     (void)call;

@@ -8,6 +8,9 @@
 // Caption of every box and dialog, and the background window's title.
 #define SETUP_TITLE "Korvu ark 7.2 Setup"
 
+// The section of Korvu.ini that holds the directories setup owns.
+#define KORVU_SECTION "Korvu"
+
 // The user's choices, carried from the setup dialog to the installation.
 // After Install, app_path always ends with a backslash.
 struct SetupOptions {
@@ -39,12 +42,12 @@ int IsNtBefore40(void);
 // Every box of setup.exe goes through here: into the log when there is one,
 // and on the screen unless the run is silent (then the result is IDCANCEL).
 int ShowSetupBox(HWND owner, const char *text, UINT type);
-int ReportFailure(HWND owner, const char *message, const char *function,
-                  const char *call, int status);
+int ReportFailure(HWND owner, const char *message, const char *function, const char *call,
+                  int status);
 
 // options.cpp
-int LookupPreviousSetting(HWND owner, const char *directory, const char *section,
-                          const char *key, char *value);
+int LookupPreviousSetting(HWND owner, const char *directory, const char *section, const char *key,
+                          char *value);
 void FillDefaultOptions(HWND owner, SetupOptions *options);
 // The data directory that follows the application directory `app` into
 // value (260 bytes): a previous installation's Data value (1), else
@@ -60,8 +63,8 @@ void FollowAppDefaults(HWND owner, SetupOptions *options, const char *app);
 BOOL RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic,
-                      BOOL underline, int weight, int width);
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
+                      int weight, int width);
 void LoadBitmapAndPalette(UINT id, HBITMAP *bitmap, HPALETTE *palette);
 
 // finishdlg.cpp
@@ -71,3 +74,9 @@ INT_PTR CALLBACK FinishDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // main.cpp
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
 HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
+
+// ownres.cpp: one of the containers setup.exe carries (IDR_CMPFILE,
+// IDR_CMPCHECK, IDR_UNINSTALL): its bytes and size, or NULL with the step
+// that failed in *step and its reason in GetLastError().
+enum { OWN_CONTAINER_MISSING = 1, OWN_CONTAINER_UNLOADED = 2, OWN_CONTAINER_UNLOCKED = 3 };
+const void *LoadOwnContainer(HINSTANCE module, int id, DWORD *size, int *step);

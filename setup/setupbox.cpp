@@ -1,8 +1,8 @@
 // Every box the setup program shows goes through here: counted and logged,
 // and not shown at all in a silent run. A file of its own, so that a test
 // program can put its own ReportFailure in front of the real boxes.
-#include "setup.h"
 #include "log.h"
+#include "setup.h"
 
 int ShowSetupBox(HWND owner, const char *text, UINT type)
 {

@@ -4,6 +4,7 @@
 // returns the shell's own result, or failure with ERROR_PROC_NOT_FOUND.
 #pragma once
 #include <windows.h>
+
 #include <shlobj.h>
 
 HRESULT ShellGetMalloc(IMalloc **allocator);

@@ -1,15 +1,14 @@
 // Unattended installation: the command line, the directories it presets,
 // and the setup dialog's Install without showing the dialog (/S).
-#include "setup.h"
 #include "unattended.h"
 #include "dlgparts.h"
 #include "log.h"
 #include "resource.h"
+#include "setup.h"
 #include "setupdlg.h"
 #include "textbuf.h"
 
-static const char kUsage[] =
-    "Usage: setup [/S] [/D=dir] [/DATA=dir] [/CONFIG=dir] [/LOG=file]";
+static const char kUsage[] = "Usage: setup [/S] [/D=dir] [/DATA=dir] [/CONFIG=dir] [/LOG=file]";
 
 int TakeCommandLine(const char *text, CommandLine *line, int *status)
 {
@@ -25,8 +24,7 @@ int TakeCommandLine(const char *text, CommandLine *line, int *status)
 }
 
 // A directory given for a dependent box: the dialog counts it as typed.
-static void PresetDependentDir(char *field, unsigned given, unsigned flag, char *value,
-                               int preset)
+static void PresetDependentDir(char *field, unsigned given, unsigned flag, char *value, int preset)
 {
     if (!(given & flag))
         return;
@@ -46,8 +44,8 @@ void ApplyPresets(HWND owner, SetupOptions *options, CommandLine *line)
 INT_PTR RunSetupDialogSilently(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
     // Not visible: the template has no WS_VISIBLE and nothing shows it.
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner,
-                                     SetupDlgProc, (LPARAM)options);
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
+                                     (LPARAM)options);
     if (!dialog)
         return -1;
     int installed = InstallDirectories(dialog, options);

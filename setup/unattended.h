@@ -2,6 +2,7 @@
 // presets on the command line.
 #pragma once
 #include <windows.h>
+
 #include "cmdline.h"
 #include "setup.h"
 

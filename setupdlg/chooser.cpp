@@ -1,6 +1,6 @@
 // The shell's folder browser, for the three Change buttons.
-#include "setupdlg.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "shellcalls.h"
 #include <shlobj.h>
 

@@ -1,11 +1,18 @@
 // Pieces of the setup dialog shared by its source files.
 #pragma once
 #include <windows.h>
+
 #include "setup.h"
 
 BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
 void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code);
 void setupdlg_OnDestroy(HWND dialog);
+
+// dlgparts.cpp: the mark that an internal failure is ending the dialog
+// (later commands then report nothing more).
+void MarkEnding(HWND dialog);
+int IsEnding(HWND dialog);
+void ClearEnding(HWND dialog);
 
 // A control of the dialog, or null after reporting `message` (the internal
 // error of this call site) and ending the dialog with 2.
@@ -14,6 +21,9 @@ HWND FindDialogControl(HWND dialog, int id, const char *function, const char *me
 
 // A plain message about the user's input.
 void ShowSetupMessage(HWND dialog, const char *text);
+
+// The state label: an earlier installation found, or a new one.
+const char *StateLabelText(int upgrade);
 
 // follow.cpp: the dependent boxes and the label follow the application box.
 void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,

@@ -1,8 +1,8 @@
 // The label and the untouched dependent boxes follow the application
 // directory; the Change buttons put chosen directories in the boxes.
-#include "setupdlg.h"
 #include "dlgparts.h"
 #include "resource.h"
+#include "setupdlg.h"
 #include "textbuf.h"
 #include <string.h>
 
@@ -22,8 +22,7 @@ static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, c
 }
 
 // The configuration box shows a previous Config value, else app itself.
-static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
-                            const char *error)
+static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app, const char *error)
 {
     HWND box = FindDialogControl(dialog, IDC_EDT_CPATH, kOnCommand, error,
                                  "GetDlgItem(hwnd, IDC_EDT_CPATH)");
@@ -38,8 +37,7 @@ static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
 void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,
                   const char *dataError, const char *configError)
 {
-    SetDlgItemTextA(dialog, IDC_LBL_STATE,
-                    ConfigFileExists(app) ? "Upgradation" : "New Installation");
+    SetDlgItemTextA(dialog, IDC_LBL_STATE, StateLabelText(ConfigFileExists(app)));
     if (!lookups)
         return;
     if (options->data_path_edited == 0)

@@ -1,9 +1,10 @@
 // Install: check, complete and create the three directories, then store them.
-#include "setupdlg.h"
-#include "dlgparts.h"
-#include "resource.h"
-#include "textbuf.h"
 #include "container.h"
+#include "dlgparts.h"
+#include "log.h"
+#include "resource.h"
+#include "setupdlg.h"
+#include "textbuf.h"
 #include <string.h>
 
 // A box's text without its surrounding spaces (at most 259 characters).
@@ -26,8 +27,8 @@ static int MakeDirOrReport(HWND dialog, char *path, const char *message)
 
 // The data or configuration directory into `field`: a previous
 // installation's untouched value as it stands, else checked and created.
-static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeOver,
-                              char *field, const char *invalid, const char *uncreatable)
+static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeOver, char *field,
+                              const char *invalid, const char *uncreatable)
 {
     char path[MAX_PATH];
     ReadBox(dialog, boxId, path);
@@ -48,29 +49,20 @@ static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeO
 static size_t LongestPayloadName(HWND dialog)
 {
     HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_CMPFILE), RT_CMPFILE);
-    if (!found)
-        return 0;
-    HGLOBAL loaded = LoadResource(module, found);
-    const void *data = loaded ? LockResource(loaded) : NULL;
-    if (!data)
-        return 0;
-    return McfLongestName(data, SizeofResource(module, found));
+    DWORD size;
+    int step;
+    const void *data = LoadOwnContainer(module, IDR_CMPFILE, &size, &step);
+    return data ? McfLongestName(data, size) : 0;
 }
 
 // "Application path cannot be greater than N characters." (N <= 240).
 static const char *LimitMessage(size_t limit, char *out)
 {
-    char number[4];
-    size_t n = limit > MAX_APP_PATH_CHARS ? MAX_APP_PATH_CHARS : limit;
-    number[0] = (char)('0' + n / 100);
-    number[1] = (char)('0' + n / 10 % 10);
-    number[2] = (char)('0' + n % 10);
-    number[3] = '\0';
-    const char *digits = number[0] != '0' ? number : number[1] != '0' ? number + 1 : number + 2;
+    char number[12];
+    FormatUnsigned(number, (unsigned int)(limit > MAX_APP_PATH_CHARS ? MAX_APP_PATH_CHARS : limit));
     out[0] = '\0';
     AppendText(out, 64, "Application path cannot be greater than ");
-    AppendText(out, 64, digits);
+    AppendText(out, 64, number);
     AppendText(out, 64, " characters.");
     return out;
 }
@@ -111,11 +103,11 @@ int InstallDirectories(HWND dialog, SetupOptions *options)
     char app[MAX_PATH];
     if (!SettleAppDir(dialog, app, options))
         return 0;
-    if (!SettleDependentDir(dialog, IDC_EDT_DPATH, app,
-                            options->upgrade == 1 && options->data_path_edited == 0,
-                            options->data_path, "Given data path is not valid",
-                            "Unable to create data directory"))
+    if (!SettleDependentDir(
+            dialog, IDC_EDT_DPATH, app, options->upgrade == 1 && options->data_path_edited == 0,
+            options->data_path, "Given data path is not valid", "Unable to create data directory"))
         return 0;
+    // "configarutation": the system's own spelling, kept as it is.
     if (!SettleDependentDir(dialog, IDC_EDT_CPATH, app,
                             options->config_found == 1 && options->config_path_edited == 0,
                             options->config_path, "Given configarutation path is not valid",

@@ -1,6 +1,6 @@
 // Directory creation and existence tests on the real file system.
-#include "setupdlg.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "textbuf.h"
 
 static int CreateOneLevel(const char *level, void *context)

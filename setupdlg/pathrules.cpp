@@ -56,7 +56,7 @@ int ValidateAndCompletePath(char *path, const char *base, int addBackslash)
     if (strchr(path, ':') || path[0] == '\\')
         ok = CopyText(work, sizeof work, path);
     else
-        ok = JoinText(work, sizeof work, base, path);   // relative: under base
+        ok = JoinText(work, sizeof work, base, path); // relative: under base
     if (ok && addBackslash)
         ok = EnsureBackslash(work, sizeof work);
     // A completed path that would not fit its 260 bytes is refused whole.

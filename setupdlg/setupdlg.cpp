@@ -8,34 +8,6 @@ static const char kLabelFontProp[] = "KorvuLabelFont";
 static const char kOnInit[] = "setupdlg_OnInitDialog";
 static const char kOnCommand[] = "setupdlg_OnCommand";
 
-// Set once an internal failure ends the dialog: the focus changes that the
-// report and the ending cause send more commands, which must not report
-// the failure again.
-static const char kEndingProp[] = "KorvuEnding";
-
-static void MarkEnding(HWND dialog)
-{
-    SetPropA(dialog, kEndingProp, (HANDLE)1);
-}
-
-HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
-                       const char *call)
-{
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        int status = (int)GetLastError();
-        MarkEnding(dialog);
-        ReportFailure(dialog, message, function, call, status);
-        EndDialog(dialog, 2);
-    }
-    return control;
-}
-
-void ShowSetupMessage(HWND dialog, const char *text)
-{
-    ShowSetupBox(dialog, text, MB_OK);
-}
-
 // Fills a directory box; filling it is not the user's edit, so the flag
 // is cleared after the text's EN_CHANGE has set it.
 static int InitBox(HWND dialog, int id, const char *text, const char *error, const char *call,
@@ -62,7 +34,7 @@ static void InitStateLabel(HWND dialog, HWND label, const SetupOptions *options)
         else
             DeleteObject(font);
     }
-    SetWindowTextA(label, options->upgrade == 1 ? "Upgradation" : "New Installation");
+    SetWindowTextA(label, StateLabelText(options->upgrade == 1));
 }
 
 // NT before 4.0 has no folder browser for the first two buttons.
@@ -111,7 +83,7 @@ BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
 
 void setupdlg_OnDestroy(HWND dialog)
 {
-    RemovePropA(dialog, kEndingProp);
+    ClearEnding(dialog);
     HFONT font = (HFONT)RemovePropA(dialog, kLabelFontProp);
     if (font)
         DeleteObject(font);
@@ -177,7 +149,7 @@ static void LeaveAppBox(HWND dialog, HWND box, SetupOptions *options)
 void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
 {
     SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
-    if (GetPropA(dialog, kEndingProp))
+    if (IsEnding(dialog))
         return;
     if (!options) {
         int status = (int)GetLastError();
@@ -191,36 +163,24 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
         if (code == EN_KILLFOCUS)
             LeaveAppBox(dialog, control, options);
         break;
-    case IDC_EDT_DPATH:
-        OnDependentBox(control, code, &options->data_path_edited);
-        break;
-    case IDC_EDT_CPATH:
-        OnDependentBox(control, code, &options->config_path_edited);
-        break;
-    case IDC_BTN_CHANGE_APATH:
-        ChooseAppDir(dialog, options);
-        break;
+    case IDC_EDT_DPATH: OnDependentBox(control, code, &options->data_path_edited); break;
+    case IDC_EDT_CPATH: OnDependentBox(control, code, &options->config_path_edited); break;
+    case IDC_BTN_CHANGE_APATH: ChooseAppDir(dialog, options); break;
     case IDC_BTN_CHANGE_DPATH:
         ChooseDependentDir(dialog, IDC_EDT_DPATH, "Please Select Data Directory and Press Ok",
                            "Internal Error 64", "GetDlgItem(hwnd, IDC_EDT_DPATH)",
                            &options->data_path_edited);
         break;
     case IDC_BTN_CHANGE_CPATH:
-        ChooseDependentDir(dialog, IDC_EDT_CPATH,
-                           "Please Select Configaration Directory and Press Ok",
-                           "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)",
-                           &options->config_path_edited);
+        // "Configaration": the system's own spelling, kept as it is.
+        ChooseDependentDir(
+            dialog, IDC_EDT_CPATH, "Please Select Configaration Directory and Press Ok",
+            "Internal Error 65", "GetDlgItem(hwnd, IDC_EDT_CPATH)", &options->config_path_edited);
         break;
-    case IDC_BTN_INSTALL:
-        InstallDirectories(dialog, options);
-        break;
-    case IDC_BTN_EXIT:
-        EndDialog(dialog, 2);
-        break;
-    case IDOK:
-        MoveOnEnter(dialog);
-        break;
-    default:   // IDCANCEL included: Escape does not leave setup
+    case IDC_BTN_INSTALL: InstallDirectories(dialog, options); break;
+    case IDC_BTN_EXIT: EndDialog(dialog, 2); break;
+    case IDOK: MoveOnEnter(dialog); break;
+    default: // IDCANCEL included: Escape does not leave setup
         break;
     }
 }
@@ -228,14 +188,11 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return setupdlg_OnInitDialog(dialog, (HWND)wParam, lParam);
+    case WM_INITDIALOG: return setupdlg_OnInitDialog(dialog, (HWND)wParam, lParam);
     case WM_COMMAND:
         setupdlg_OnCommand(dialog, LOWORD(wParam), (HWND)lParam, HIWORD(wParam));
         return FALSE;
-    case WM_DESTROY:
-        setupdlg_OnDestroy(dialog);
-        return FALSE;
+    case WM_DESTROY: setupdlg_OnDestroy(dialog); return FALSE;
     }
     return FALSE;
 }

@@ -2,6 +2,7 @@
 // need the file system. The pure text rules are in pathrules.h.
 #pragma once
 #include <windows.h>
+
 #include "pathrules.h"
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

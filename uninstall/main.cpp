@@ -2,19 +2,19 @@
 // it removed. /S does the same without a window; /LOG=FILE writes down
 // every step. Exit status: 0 removed, 1 usage error, 2 answered No,
 // 4 something could not be removed (or there was nothing to go by).
-#include "uninstall.h"
 #include "cmdline.h"
 #include "log.h"
 #include "setup.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include "uninstinfo.h"
 #include <string.h>
 
 enum { EXIT_REMOVED = 0, EXIT_USAGE = 1, EXIT_ANSWERED_NO = 2, EXIT_NOT_ALL_REMOVED = 4 };
 
 static const char kUsage[] =
-    "Removes Korvu ark 7.2 from this computer; your data and configuration are kept.\n\n"
-    UNINSTALL_EXE " [/S] [/LOG=FILE]\n\n"
+    "Removes Korvu ark 7.2 from this computer; your data and configuration are "
+    "kept.\n\n" UNINSTALL_EXE " [/S] [/LOG=FILE]\n\n"
     "/S\tno question and no message; exit status 0 when everything was removed, "
     "1 for a usage error, 4 when something could not be removed\n"
     "/LOG=FILE\tappend every step to FILE";
@@ -73,7 +73,8 @@ static int Uninstall(const char *self, const char *app, int silent)
     if (!LoadRecord(app, &record)) {
         char text[MAX_PATH + 160];
         text[0] = '\0';
-        AppendText(text, sizeof text, "Nothing was removed: the list of what the installation made, ");
+        AppendText(text, sizeof text,
+                   "Nothing was removed: the list of what the installation made, ");
         AppendText(text, sizeof text, app);
         AppendText(text, sizeof text, UNINSTALL_RECORD ", is missing.");
         LogLine(text, NULL, NULL);

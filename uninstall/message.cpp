@@ -1,7 +1,8 @@
-// The question before and the one message after the removal.
-#include "uninstall.h"
+// The question before and the one message after the removal, and the
+// failures it names.
 #include "log.h"
 #include "textbuf.h"
+#include "uninstall.h"
 
 // Appends the texts in turn; whatever does not fit is left out whole.
 static void Add(char *text, size_t size, const char *a, const char *b = "", const char *c = "")
@@ -54,8 +55,11 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
     if (removal->registered)
         items[n++] = "the entry in the list of installed programs";
     for (int i = 0; i < n; i++)
-        Add(text, size, i == 0 ? "\n\nRemoved: " : i + 1 == n ? " and " : ", ", items[i],
-            i + 1 == n ? "." : "");
+        Add(text, size,
+            i == 0       ? "\n\nRemoved: "
+            : i + 1 == n ? " and "
+                         : ", ",
+            items[i], i + 1 == n ? "." : "");
 
     if (removal->failures) {
         Add(text, size, "\n\nCould not be removed:");
@@ -64,11 +68,35 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
             Add(text, size, "\n", removal->failed[i]);
         if (removal->failures > named) {
             char more[16];
-            Add(text, size, "\nand ", FormatUnsigned(more, (unsigned int)(removal->failures - named)),
-                " more.");
+            Add(text, size, "\nand ",
+                FormatUnsigned(more, (unsigned int)(removal->failures - named)), " more.");
         }
         Add(text, size, "\nClose the programs that use them and delete them by hand.");
     }
     Add(text, size, "\n\n");
     AddKept(record, text, size);
+}
+
+void NoteFailure(Removal *removal, const char *what, DWORD status)
+{
+    char number[12];
+    char statusText[24] = " (Status:";
+    FormatUnsigned(number, (unsigned int)status);
+    AppendText(statusText, sizeof statusText, number);
+    AppendText(statusText, sizeof statusText, ")");
+    LogLine("Error - Unable to remove ", what, statusText);
+    if (removal->failures < NAMED_FAILURES) {
+        char *text = removal->failed[removal->failures];
+        const char *reason = ", status ";
+        if (status == ERROR_SHARING_VIOLATION || status == ERROR_LOCK_VIOLATION)
+            reason = " (in use)";
+        else if (status == ERROR_ACCESS_DENIED)
+            reason = " (access denied)";
+        // The name always fits (MAX_PATH); the reason is cut if need be.
+        CopyText(text, FAILURE_TEXT, what);
+        AppendText(text, FAILURE_TEXT, reason);
+        if (reason[0] == ',')
+            AppendText(text, FAILURE_TEXT, number);
+    }
+    removal->failures++;
 }

@@ -1,10 +1,12 @@
 // The record setup.exe wrote: "Kind=value" lines in the order things were
 // made (see uninstinfo.h); and the directories the application uses, as
 // its Korvu.ini names them.
-#include "uninstall.h"
+#include "setup.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include "uninstinfo.h"
 #include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -48,8 +50,10 @@ int LoadRecord(const char *app, Record *record)
     // Where the application keeps the books now, which may not be where
     // setup.exe put them.
     if (JoinText(path, sizeof path, app, "Korvu.ini")) {
-        GetPrivateProfileStringA("Korvu", "Data", "", record->data, sizeof record->data, path);
-        GetPrivateProfileStringA("Korvu", "Config", "", record->config, sizeof record->config, path);
+        GetPrivateProfileStringA(KORVU_SECTION, "Data", "", record->data, sizeof record->data,
+                                 path);
+        GetPrivateProfileStringA(KORVU_SECTION, "Config", "", record->config, sizeof record->config,
+                                 path);
     }
     return 1;
 }

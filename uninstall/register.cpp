@@ -1,10 +1,10 @@
 // The entry in the list of installed programs (Control Panel's
 // Add/Remove Programs): made by the uninstaller itself when setup.exe runs
 // it with REGISTER_SWITCH, taken out again when it removes the program.
-#include "uninstall.h"
 #include "log.h"
 #include "setup.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include "uninstinfo.h"
 #include <stdio.h>
 #include <string.h>
@@ -35,7 +35,8 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
     char icon[MAX_PATH];
     command[0] = '\0';
     if (!AppendText(command, sizeof command, "\"") || !AppendText(command, sizeof command, self) ||
-        !AppendText(command, sizeof command, "\"") || !JoinText(quiet, sizeof quiet, command, " /S") ||
+        !AppendText(command, sizeof command, "\"") ||
+        !JoinText(quiet, sizeof quiet, command, " /S") ||
         !JoinText(icon, sizeof icon, app, "Korvu72.exe"))
         return ERROR_FILENAME_EXCED_RANGE;
     LONG status = SetText(key, "DisplayName", UNINSTALL_KEY);
@@ -94,7 +95,8 @@ LONG RegisterSelf(const char *self, const char *app)
         status = NoteEntry(app);
     // As setup.exe reports a failure of its desktop steps, with its caption.
     if (status != ERROR_SUCCESS)
-        ReportFailure(NULL, UNINSTALL_REGISTER_MESSAGE, "RegisterSelf", "RegCreateKeyEx", (int)status);
+        ReportFailure(NULL, UNINSTALL_REGISTER_MESSAGE, "RegisterSelf", "RegCreateKeyEx",
+                      (int)status);
     return status;
 }
 

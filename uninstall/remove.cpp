@@ -1,36 +1,12 @@
 // The removal itself: only what the record names, each thing on its own,
 // a failure noted and the rest carried on.
-#include "uninstall.h"
 #include "log.h"
 #include "progman.h"
 #include "setup.h"
 #include "shellcalls.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include "uninstinfo.h"
-
-void NoteFailure(Removal *removal, const char *what, DWORD status)
-{
-    char number[12];
-    char statusText[24] = " (Status:";
-    FormatUnsigned(number, (unsigned int)status);
-    AppendText(statusText, sizeof statusText, number);
-    AppendText(statusText, sizeof statusText, ")");
-    LogLine("Error - Unable to remove ", what, statusText);
-    if (removal->failures < NAMED_FAILURES) {
-        char *text = removal->failed[removal->failures];
-        const char *reason = ", status ";
-        if (status == ERROR_SHARING_VIOLATION || status == ERROR_LOCK_VIOLATION)
-            reason = " (in use)";
-        else if (status == ERROR_ACCESS_DENIED)
-            reason = " (access denied)";
-        // The name always fits (MAX_PATH); the reason is cut if need be.
-        CopyText(text, FAILURE_TEXT, what);
-        AppendText(text, FAILURE_TEXT, reason);
-        if (reason[0] == ',')
-            AppendText(text, FAILURE_TEXT, number);
-    }
-    removal->failures++;
-}
 
 // 1 when the file is gone (also when it was gone already), else 0 with
 // the reason in GetLastError(). A read-only file is made writable first.

@@ -4,10 +4,10 @@
 // end, deletes it and then the application directory if that is empty,
 // and has itself deleted when Windows next starts (MoveFileEx on NT, the
 // [rename] section of WININIT.INI on Windows 95, which has no MoveFileEx).
-#include "uninstall.h"
 #include "log.h"
 #include "setup.h"
 #include "textbuf.h"
+#include "uninstall.h"
 #include <stdlib.h>
 #include <string.h>
 

@@ -3,13 +3,14 @@
 // configuration.
 #pragma once
 #include <windows.h>
+
 #include <stddef.h>
 
 // The record, read whole, and the directories it names.
 struct Record {
-    char *text;             // the file's bytes, zero-terminated; NULL when missing
-    char app[MAX_PATH];     // the application directory, with a trailing backslash
-    char data[MAX_PATH];    // Korvu.ini's Data and Config: kept whatever happens
+    char *text;          // the file's bytes, zero-terminated; NULL when missing
+    char app[MAX_PATH];  // the application directory, with a trailing backslash
+    char data[MAX_PATH]; // Korvu.ini's Data and Config: kept whatever happens
     char config[MAX_PATH];
 };
 
@@ -18,11 +19,11 @@ struct Record {
 #define NAMED_FAILURES 6
 #define FAILURE_TEXT (MAX_PATH + 48)
 struct Removal {
-    int files;         // files removed (Korvu.ini and the record included)
-    int links;         // shortcuts removed
-    int groups;        // program groups removed
-    int registered;    // 1 when the entry in the list of installed programs went
-    int failures;      // things that could not be removed
+    int files;      // files removed (Korvu.ini and the record included)
+    int links;      // shortcuts removed
+    int groups;     // program groups removed
+    int registered; // 1 when the entry in the list of installed programs went
+    int failures;   // things that could not be removed
     char failed[NAMED_FAILURES][FAILURE_TEXT];
 };
 
@@ -42,8 +43,6 @@ int SameDirectory(const char *a, const char *b);
 
 // remove.cpp: the steps, in the order RemoveInstallation runs them.
 void RemoveInstallation(const Record *record, Removal *removal);
-// One failure: counted, logged, and named if there is room.
-void NoteFailure(Removal *removal, const char *what, DWORD status);
 
 // register.cpp: the entry in the list of installed programs.
 int IsRegisterRun(const char *arguments);
@@ -57,6 +56,8 @@ void RemoveRegistration(const Record *record, Removal *removal);
 // message.cpp: the texts the person sees (bounded, into `size` bytes).
 void ComposeQuestion(const Record *record, char *text, size_t size);
 void ComposeResult(const Record *record, const Removal *removal, char *text, size_t size);
+// One failure: counted, logged, and named if there is room.
+void NoteFailure(Removal *removal, const char *what, DWORD status);
 
 // selfremove.cpp: Uninst72.exe cannot delete itself while it runs; a copy
 // in the temporary folder waits for it to end and deletes it (and the

@@ -4,8 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <stdio.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -14,13 +14,15 @@ namespace e2e {
 
 namespace {
 
-const char *const kAppDirs[] = {"C:\\Korvu", "C:\\Korvux", "C:\\Korvu6", "C:\\Acct Seven", "C:\\Acct7"};
+const char *const kAppDirs[] = {"C:\\Korvu", "C:\\Korvux", "C:\\Korvu6", "C:\\Acct Seven",
+                                "C:\\Acct7"};
 const char *const kGroups[] = {"Korvu ark 7.2", "Korvu orb 6.3", "Ledger Tools"};
 const char *const kDesktopLinks[] = {"Korvu 7.2.lnk", "Korvu 6.3.lnk"};
 
-}  // namespace
+} // namespace
 
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvu ark 7.2";
+const char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvu ark 7.2";
 
 namespace {
 
@@ -36,10 +38,11 @@ std::string Trim(const std::string &text)
 uint32_t Le32(const std::string &bytes, size_t at)
 {
     return (uint32_t)(unsigned char)bytes[at] | (uint32_t)(unsigned char)bytes[at + 1] << 8 |
-           (uint32_t)(unsigned char)bytes[at + 2] << 16 | (uint32_t)(unsigned char)bytes[at + 3] << 24;
+           (uint32_t)(unsigned char)bytes[at + 2] << 16 |
+           (uint32_t)(unsigned char)bytes[at + 3] << 24;
 }
 
-}  // namespace
+} // namespace
 
 std::string RunDir()
 {
@@ -149,8 +152,8 @@ std::string TimeText(const FILETIME &time)
     SYSTEMTIME t;
     FileTimeToSystemTime(&time, &t);
     char text[64];
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u (%08lx%08lx)", t.wYear, t.wMonth,
-             t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time.dwHighDateTime,
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u (%08lx%08lx)", t.wYear,
+             t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time.dwHighDateTime,
              time.dwLowDateTime);
     return text;
 }
@@ -172,7 +175,8 @@ void SetReportedVersion(const std::string &exeName, const std::string &version)
 {
     HKEY key;
     std::string path = "Software\\Wine\\AppDefaults\\" + exeName;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL))
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
+                        NULL))
         return;
     RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version.c_str(), version.size() + 1);
     RegCloseKey(key);
@@ -287,11 +291,13 @@ std::vector<std::string> TemplateLines(const std::string &data, const std::strin
     };
 }
 
-std::string ProfileValue(const std::string &file, const std::string &section, const std::string &key)
+std::string ProfileValue(const std::string &file, const std::string &section,
+                         const std::string &key)
 {
     char value[MAX_PATH];
     strcpy(value, "<untouched>");
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", value, sizeof value, file.c_str());
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", value, sizeof value,
+                             file.c_str());
     return value;
 }
 
@@ -346,7 +352,8 @@ std::vector<Record> RecordsOf(const std::string &container)
     while (at + 268 <= container.size()) {
         Record record;
         record.streamLength = Le32(container, at);
-        record.name = std::string(container.c_str() + at + 8, strnlen(container.c_str() + at + 8, 260));
+        record.name =
+            std::string(container.c_str() + at + 8, strnlen(container.c_str() + at + 8, 260));
         if (record.name.empty())
             break;
         record.streamOffset = at + 268;
@@ -358,4 +365,4 @@ std::vector<Record> RecordsOf(const std::string &container)
     return records;
 }
 
-}  // namespace e2e
+} // namespace e2e

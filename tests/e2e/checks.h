@@ -2,6 +2,7 @@
 // reads it: files and their times, Korvu.ini, shortcuts through IShellLinkA.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ std::string ScratchDir();
 std::string ExpectedDir();
 
 std::string SpecialFolder(int csidl);
-bool FileExists(const std::string &path);     // a file, not a folder
+bool FileExists(const std::string &path); // a file, not a folder
 bool DirExists(const std::string &path);
 std::string ReadBytes(const std::string &path, bool *ok = nullptr);
 bool WriteBytes(const std::string &path, const std::string &bytes);
@@ -54,7 +55,8 @@ std::vector<std::string> ProfileLines(const std::string &bytes);
 bool AllLinesEndCrLf(const std::string &bytes);
 // The lines Korvu.ini's template gives in that form, with the two values set.
 std::vector<std::string> TemplateLines(const std::string &data, const std::string &config);
-std::string ProfileValue(const std::string &file, const std::string &section, const std::string &key);
+std::string ProfileValue(const std::string &file, const std::string &section,
+                         const std::string &key);
 std::string Join(const std::vector<std::string> &lines);
 // The lines, each ended by CR LF: how Wine writes a profile file it updates.
 std::string CrLfLines(const std::vector<std::string> &lines);
@@ -63,10 +65,10 @@ bool RunningOnWine();
 // The payload records of a setup.exe (resource CMPFILE 121).
 struct Record {
     std::string name;
-    size_t streamOffset = 0;   // in the resource
+    size_t streamOffset = 0; // in the resource
     size_t streamLength = 0;
 };
 std::string PayloadOf(const std::string &exe, std::string *error);
 std::vector<Record> RecordsOf(const std::string &container);
 
-}  // namespace e2e
+} // namespace e2e

@@ -3,8 +3,9 @@
 // present with the same bytes, the payload replaced, and the checksum the
 // image help library computes. run-built puts both files into C:\run.
 #include <windows.h>
-#include <imagehlp.h>
+
 #include <gtest/gtest.h>
+#include <imagehlp.h>
 
 #include <map>
 #include <string>

@@ -18,8 +18,8 @@ using namespace e2e;
 namespace {
 
 const char kCaption[] = "Korvu ark 7.2 Setup";
-const int kWait = 30000;        // for a window to appear or go
-const int kRunWait = 120000;    // for a whole installation run
+const int kWait = 30000;     // for a window to appear or go
+const int kRunWait = 120000; // for a whole installation run
 
 // Controls of setup.exe's dialogs, as a person sees them.
 enum {
@@ -46,8 +46,8 @@ enum { kKorvuData = 101, kKorvuConfig = 102 };
 // Where each family keeps the group and the desktop shortcut.
 struct Family {
     int programs;
-    int desktop;         // -1: no desktop shortcut at all
-    int otherPrograms;   // the other family's folders, which must stay empty
+    int desktop;       // -1: no desktop shortcut at all
+    int otherPrograms; // the other family's folders, which must stay empty
     int otherDesktop;
 };
 const Family kNtFamily = {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PROGRAMS,
@@ -94,9 +94,9 @@ struct RunSeen {
     bool copyDialog = false;
     std::string copyCaption;
     std::string copyingText;
-    std::string fileLabel;     // the file being written when the screen was held
+    std::string fileLabel; // the file being written when the screen was held
     HWND finish = NULL;
-    HWND box = NULL;           // a message box instead of the finish dialog
+    HWND box = NULL; // a message box instead of the finish dialog
     bool exited = false;
 };
 
@@ -162,7 +162,8 @@ protected:
         EXPECT_TRUE(dialog) << "no setup dialog; seen: " << DescribeScreens(setup_.pid());
         if (dialog) {
             EXPECT_EQ(kCaption, StoredTextOf(dialog));
-            EXPECT_EQ(background, GetWindow(dialog, GW_OWNER)) << "the background window owns the dialog";
+            EXPECT_EQ(background, GetWindow(dialog, GW_OWNER))
+                << "the background window owns the dialog";
             ExpectCentred(dialog, "setup dialog");
         }
         return dialog;
@@ -271,13 +272,14 @@ protected:
             Sleep(50);
         }
     }
-    void StartFromShortcut(const std::string &link, const std::string &data, const std::string &config,
-                           const std::string &shot);
+    void StartFromShortcut(const std::string &link, const std::string &data,
+                           const std::string &config, const std::string &shot);
 
     void ExpectExitCode0()
     {
         DWORD code = 12345;
-        ASSERT_TRUE(setup_.WaitExit(kWait, &code)) << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
+        ASSERT_TRUE(setup_.WaitExit(kWait, &code))
+            << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
         EXPECT_EQ(0u, code);
     }
 
@@ -307,7 +309,8 @@ protected:
     void ExpectNoShortcuts();
     // `wineBytes`: the whole file as Wine leaves it, checked on Wine only.
     void ExpectIni(const std::string &app, const std::vector<std::string> &lines,
-                   const std::string &data, const std::string &config, const std::string &wineBytes);
+                   const std::string &data, const std::string &config,
+                   const std::string &wineBytes);
 
     Program setup_;
     Program app_;
@@ -339,7 +342,8 @@ void E2E::ExpectPayloadInstalled(const std::string &app, const std::string &setu
         FILETIME time;
         if (ok && LastWrite(installed, &time)) {
             EXPECT_EQ(0, CompareFileTime(&time, &setupTime))
-                << installed << " written " << TimeText(time) << ", setup.exe " << TimeText(setupTime);
+                << installed << " written " << TimeText(time) << ", setup.exe "
+                << TimeText(setupTime);
         }
     }
 }
@@ -355,15 +359,18 @@ void E2E::ExpectShortcuts(const std::string &app, const Family &family)
     std::vector<Want> wants = {
         {group + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true},
         // The help file is not in the payload: its shortcut only when it is there.
-        {group + "\\KorvuReference.lnk", app + "\\KorvuRef.chm", FileExists(app + "\\KorvuRef.chm")},
+        {group + "\\KorvuReference.lnk", app + "\\KorvuRef.chm",
+         FileExists(app + "\\KorvuRef.chm")},
     };
     if (family.desktop >= 0)
-        wants.push_back({SpecialFolder(family.desktop) + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true});
+        wants.push_back(
+            {SpecialFolder(family.desktop) + "\\Korvu 7.2.lnk", app + "\\Korvu72.exe", true});
     else
         EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvu 7.2.lnk"));
     for (const Want &want : wants) {
         if (!want.present) {
-            EXPECT_FALSE(FileExists(want.link)) << want.link << " made although its target is missing";
+            EXPECT_FALSE(FileExists(want.link))
+                << want.link << " made although its target is missing";
             continue;
         }
         Link link = ReadLink(want.link);
@@ -387,7 +394,8 @@ void E2E::ExpectNoShortcuts()
 }
 
 void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &lines,
-                    const std::string &data, const std::string &config, const std::string &wineBytes)
+                    const std::string &data, const std::string &config,
+                    const std::string &wineBytes)
 {
     std::string path = app + "\\Korvu.ini";
     bool ok = false;
@@ -398,13 +406,17 @@ void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &line
     EXPECT_EQ(config, ProfileValue(path, "Korvu", "Config"));
     // Keys, comments and their order, on Windows and Wine alike (see ProfileLines).
     std::vector<std::string> got = ProfileLines(bytes);
-    EXPECT_TRUE(lines == got) << "Korvu.ini as the profile functions see it:\n" << Join(got)
-                              << "expected:\n" << Join(lines);
-    EXPECT_TRUE(AllLinesEndCrLf(bytes)) << "a line of Korvu.ini does not end with CR LF:\n" << bytes;
+    EXPECT_TRUE(lines == got) << "Korvu.ini as the profile functions see it:\n"
+                              << Join(got) << "expected:\n"
+                              << Join(lines);
+    EXPECT_TRUE(AllLinesEndCrLf(bytes)) << "a line of Korvu.ini does not end with CR LF:\n"
+                                        << bytes;
     // Byte for byte, as Wine's profile functions write (Windows keeps the
     // template's blank lines and blanks, which Wine drops).
     if (RunningOnWine()) {
-        EXPECT_TRUE(wineBytes == bytes) << "Korvu.ini on Wine:\n" << bytes << "expected:\n" << wineBytes;
+        EXPECT_TRUE(wineBytes == bytes) << "Korvu.ini on Wine:\n"
+                                        << bytes << "expected:\n"
+                                        << wineBytes;
     }
 }
 
@@ -430,7 +442,8 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
         EXPECT_EQ("Copying Files.......", seen.copyingText);
         EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     }
-    ASSERT_FALSE(seen.box) << "message box during the run: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box during the run: "
+                           << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, shots, finishBy);
     if (family.desktop < 0)
         CloseGroupWindow(shots + "-4-program-manager-group");
@@ -455,8 +468,8 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
 
 // Opens a shortcut as a double click in Explorer or the Start menu would,
 // and reads the directories the program's window shows; Alt+F4 closes it.
-void E2E::StartFromShortcut(const std::string &link, const std::string &data, const std::string &config,
-                            const std::string &shot)
+void E2E::StartFromShortcut(const std::string &link, const std::string &data,
+                            const std::string &config, const std::string &shot)
 {
     SHELLEXECUTEINFOA execute;
     ZeroMemory(&execute, sizeof execute);
@@ -482,7 +495,8 @@ void E2E::StartFromShortcut(const std::string &link, const std::string &data, co
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid != app_.pid())
-        app_.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
+        app_.Adopt(
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
     EXPECT_EQ(data, ItemText(window, kKorvuData));
     EXPECT_EQ(config, ItemText(window, kKorvuConfig));
     Settle(window);
@@ -551,10 +565,12 @@ TEST_F(E2E, Win31ShowsNothingAndExits0)
     DWORD start = GetTickCount();
     while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
         for (HWND window : TopWindows(setup_.pid()))
-            shown.insert(ScreenName(Classify(window)) + std::string(" \"") + StoredTextOf(window) + "\"");
+            shown.insert(ScreenName(Classify(window)) + std::string(" \"") + StoredTextOf(window) +
+                         "\"");
         Sleep(5);
     }
-    ASSERT_TRUE(setup_.WaitExit(0, &code)) << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
+    ASSERT_TRUE(setup_.WaitExit(0, &code))
+        << "setup.exe still runs; seen: " << DescribeScreens(setup_.pid());
     EXPECT_EQ(0u, code);
     EXPECT_TRUE(shown.empty()) << "windows shown: " << *shown.begin();
     EXPECT_FALSE(DirExists("C:\\Korvu"));
@@ -570,7 +586,8 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
     ASSERT_TRUE(dialog);
     HWND app = GetDlgItem(dialog, kAppBox);
     ReplaceEditText(app, "  C:\\Acct Seven  ");
-    ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
+    ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait))
+        << "typed text arrived as \"" << TextOf(app) << "\"";
     // From here on only the keyboard: Enter goes from box to box like Tab,
     // and leaving the application box trims it; the untouched boxes follow.
     HWND data = GetDlgItem(dialog, kDataBox);
@@ -581,11 +598,13 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
                                         << GetDlgCtrlID(FocusedControl(dialog));
     EXPECT_TRUE(WaitText(app, "C:\\Acct Seven", kWait)) << "\"" << TextOf(app) << "\"";
     EXPECT_TRUE(WaitText(data, "C:\\Acct Seven\\Data", kWait));
-    ExpectBoxes(dialog, "New Installation", "C:\\Acct Seven", "C:\\Acct Seven\\Data", "C:\\Acct Seven");
+    ExpectBoxes(dialog, "New Installation", "C:\\Acct Seven", "C:\\Acct Seven\\Data",
+                "C:\\Acct Seven");
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFocus(config, kWait));
     PressKey(VK_RETURN);
-    ASSERT_TRUE(WaitFocus(install, kWait)) << "focus on control " << GetDlgCtrlID(FocusedControl(dialog));
+    ASSERT_TRUE(WaitFocus(install, kWait))
+        << "focus on control " << GetDlgCtrlID(FocusedControl(dialog));
     Settle(dialog);
     Shot("typed-1-setup-dialog");
 
@@ -628,27 +647,27 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
     ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\KorvuRef.chm", "ITSF old reference"));
-    const std::string oldIni =
-        ";; Korvu orb 6.3 workstation parameters\r\n"
-        "; kept by the accounts office\r\n"
-        "\r\n"
-        "[Korvu]\r\n"
-        "    ;; where the ledgers live\r\n"
-        "Data = C:\\Korvu6\\Data\r\n"
-        "Load = 0042\r\n"
-        "Default Companies = NO\r\n"
-        "Config = C:\\Korvu6\\Cfg\r\n"
-        "Printer Lines = 66\r\n"
-        "\r\n"
-        "[Printers]\r\n"
-        "Default = LPT1\r\n";
+    const std::string oldIni = ";; Korvu orb 6.3 workstation parameters\r\n"
+                               "; kept by the accounts office\r\n"
+                               "\r\n"
+                               "[Korvu]\r\n"
+                               "    ;; where the ledgers live\r\n"
+                               "Data = C:\\Korvu6\\Data\r\n"
+                               "Load = 0042\r\n"
+                               "Default Companies = NO\r\n"
+                               "Config = C:\\Korvu6\\Cfg\r\n"
+                               "Printer Lines = 66\r\n"
+                               "\r\n"
+                               "[Printers]\r\n"
+                               "Default = LPT1\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", oldIni));
     std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
     std::string commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
     std::string userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
     ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
-    ASSERT_TRUE(MakeLink(oldGroup + "\\KorvuReference.lnk", "C:\\Korvu\\KorvuRef.chm", "C:\\Korvu"));
+    ASSERT_TRUE(
+        MakeLink(oldGroup + "\\KorvuReference.lnk", "C:\\Korvu\\KorvuRef.chm", "C:\\Korvu"));
     ASSERT_TRUE(MakeLink(commonDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(MakeLink(userDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
@@ -685,7 +704,8 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
     // The old version is gone, the new one in its place; the help file now
     // has its shortcut in the new group.
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_FALSE(DirExists(oldGroup))
+        << "old group still there holding " << Listing(ListDir(oldGroup));
     EXPECT_FALSE(FileExists(commonDesktop + "\\Korvu 6.3.lnk"));
     EXPECT_TRUE(FileExists("C:\\Korvu\\KorvuRef.chm"));
     ExpectShortcuts("C:\\Korvu", kNtFamily);
@@ -700,16 +720,15 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
 {
     ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
-    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini",
-                           "; kept by the accounts office\r\n"
-                           "[Korvu]\r\n"
-                           "  ;; where the ledgers live\r\n"
-                           "Data = C:\\Korvu6\\Data\r\n"
-                           "Printer Lines = 66\r\n"
-                           "Config = C:\\Korvu6\\Cfg\r\n"
-                           "\r\n"
-                           "[Printers]\r\n"
-                           "Default = LPT1\r\n"));
+    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", "; kept by the accounts office\r\n"
+                                                   "[Korvu]\r\n"
+                                                   "  ;; where the ledgers live\r\n"
+                                                   "Data = C:\\Korvu6\\Data\r\n"
+                                                   "Printer Lines = 66\r\n"
+                                                   "Config = C:\\Korvu6\\Cfg\r\n"
+                                                   "\r\n"
+                                                   "[Printers]\r\n"
+                                                   "Default = LPT1\r\n"));
     std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
     std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
@@ -755,7 +774,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", "[Korvu]\r\nData = C:\\Korvu\\Data\r\n"
-                                                 "Config = C:\\Korvu\r\n"));
+                                                   "Config = C:\\Korvu\r\n"));
     // The previous group as Wine's Program Manager keeps it, and another
     // program's group that must stay.
     std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
@@ -776,7 +795,8 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_FALSE(DirExists(oldGroup))
+        << "old group still there holding " << Listing(ListDir(oldGroup));
     EXPECT_TRUE(FileExists(otherGroup + "\\Tool.lnk"));
     ExpectShortcuts("C:\\Korvu", kProgmanFamily);
 }
@@ -839,10 +859,11 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     EXPECT_FALSE(DirExists("C:\\Acct7\\Books")) << "the taken-over data directory was made";
     EXPECT_FALSE(DirExists("C:\\Korvu")) << "the default directory was made as well";
     // Nothing changes in Korvu.ini, and Wine then leaves the file alone.
-    ExpectIni("C:\\Acct7", {"[Korvu]", "Data=C:\\Acct7\\Books", "Config=C:\\Acct7"}, "C:\\Acct7\\Books",
-              "C:\\Acct7", ini);
+    ExpectIni("C:\\Acct7", {"[Korvu]", "Data=C:\\Acct7\\Books", "Config=C:\\Acct7"},
+              "C:\\Acct7\\Books", "C:\\Acct7", ini);
     EXPECT_FALSE(FileExists("C:\\Acct7\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup)) << "old group still there holding " << Listing(ListDir(oldGroup));
+    EXPECT_FALSE(DirExists(oldGroup))
+        << "old group still there holding " << Listing(ListDir(oldGroup));
     EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
     ExpectShortcuts("C:\\Acct7", kNtFamily);
 }
@@ -852,10 +873,9 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
 TEST_F(E2E, ReadOnlyIniIsReportedAndTheRunGoesOn)
 {
     ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
-    const std::string ini =
-        "[Korvu]\r\n"
-        "Data = C:\\Korvu6\\Data\r\n"
-        "Config = C:\\Korvu6\\Cfg\r\n";
+    const std::string ini = "[Korvu]\r\n"
+                            "Data = C:\\Korvu6\\Data\r\n"
+                            "Config = C:\\Korvu6\\Cfg\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", ini));
     ASSERT_TRUE(SetFileAttributesA("C:\\Korvu\\Korvu.ini", FILE_ATTRIBUTE_READONLY));
 
@@ -955,7 +975,8 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
     for (const auto &refusal : refused) {
         const std::string path = refusal.path;
         ReplaceEditText(app, path);
-        ASSERT_TRUE(WaitText(app, path, kWait)) << "typed text arrived as \"" << TextOf(app) << "\"";
+        ASSERT_TRUE(WaitText(app, path, kWait))
+            << "typed text arrived as \"" << TextOf(app) << "\"";
         ClickWindow(GetDlgItem(dialog, kInstallButton));
         HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
         AnswerBox(box, refusal.message, refusal.shot);
@@ -980,7 +1001,8 @@ std::string ChildTexts(HWND window)
 {
     std::string texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        texts += "[" + ClassOf(child) + " " + std::to_string(GetDlgCtrlID(child)) + " \"" + TextOf(child) + "\"] ";
+        texts += "[" + ClassOf(child) + " " + std::to_string(GetDlgCtrlID(child)) + " \"" +
+                 TextOf(child) + "\"] ";
     return texts;
 }
 
@@ -1008,7 +1030,8 @@ TEST_F(E2E, FolderBrowserChoosesAndCancels)
     HWND config = GetDlgItem(dialog, kConfigBox);
 
     // The browser opens at the desktop, which OK then chooses.
-    HWND browser = OpenBrowser(setup_.pid(), dialog, kChangeData, "Please Select Data Directory and Press Ok");
+    HWND browser =
+        OpenBrowser(setup_.pid(), dialog, kChangeData, "Please Select Data Directory and Press Ok");
     ASSERT_TRUE(browser);
     Settle(browser);
     Shot("browser-1-data");
@@ -1104,7 +1127,8 @@ void E2E::ExpectEndWithoutFinish()
 {
     DWORD start = GetTickCount();
     while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
-        ASSERT_FALSE(FindScreen(setup_.pid(), Screen::FinishDialog)) << "finish dialog after the error";
+        ASSERT_FALSE(FindScreen(setup_.pid(), Screen::FinishDialog))
+            << "finish dialog after the error";
         Sleep(20);
     }
     ExpectExitCode0();
@@ -1175,7 +1199,8 @@ std::string LogOf(const std::string &path)
 
 void ExpectLogHas(const std::string &log, const std::string &line)
 {
-    EXPECT_NE(std::string::npos, log.find(line + "\r\n")) << "no line \"" << line << "\" in:\n" << log;
+    EXPECT_NE(std::string::npos, log.find(line + "\r\n")) << "no line \"" << line << "\" in:\n"
+                                                          << log;
 }
 
 // Silent on the 9x family, into a directory with blanks given quoted, with
@@ -1225,8 +1250,9 @@ TEST_F(E2E, SilentUpgradeTakesOverThePreviousDirectories)
 {
     ASSERT_TRUE(CreateDirectoryA("C:\\Korvu", NULL));
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu63.exe", "MZ old"));
-    ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini",
-                           "[Korvu]\r\nData = \\\\server\\korvu\\Data\r\nConfig = C:\\Korvu6\\Cfg\r\n"));
+    ASSERT_TRUE(
+        WriteBytes("C:\\Korvu\\Korvu.ini",
+                   "[Korvu]\r\nData = \\\\server\\korvu\\Data\r\nConfig = C:\\Korvu6\\Cfg\r\n"));
     std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
     ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
     ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
@@ -1285,7 +1311,8 @@ TEST_F(E2E, SilentRefusalsAndUsageErrors)
 // following the application box leaves the given data box alone.
 TEST_F(E2E, PresetsWithoutSilentFillTheDialog)
 {
-    StartSetup(SetupExe(), "winxp", SW_SHOWNORMAL, "/d=\"C:\\Pre set\" /DATA=\\\\server\\korvu\\Data");
+    StartSetup(SetupExe(), "winxp", SW_SHOWNORMAL,
+               "/d=\"C:\\Pre set\" /DATA=\\\\server\\korvu\\Data");
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ("C:\\Pre set", ItemText(dialog, kAppBox));
@@ -1344,7 +1371,8 @@ TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
     ASSERT_TRUE(WriteBytes(program, "MZ running"));
     HANDLE held = CreateFileA(program.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    const std::string inUse = "The file " + program + " is in use by another program. Close "
+    const std::string inUse = "The file " + program +
+                              " is in use by another program. Close "
                               "Korvu ark 7.2 on this computer and press Retry, or press Cancel "
                               "to stop the installation.";
 
@@ -1383,4 +1411,4 @@ TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
 }
 
-}  // namespace
+} // namespace

@@ -8,9 +8,9 @@ namespace e2e {
 namespace {
 
 // The controls that tell setup.exe's windows apart.
-const int kStateLabel = 1048;      // setup dialog: "New Installation" / "Upgradation"
-const int kProgressBar = 1024;     // copy dialog
-const int kFinishOk = 1040;        // finish dialog
+const int kStateLabel = 1048;  // setup dialog: "New Installation" / "Upgradation"
+const int kProgressBar = 1024; // copy dialog
+const int kFinishOk = 1040;    // finish dialog
 const int kMessageBoxText = 0xFFFF;
 
 std::string ModuleDir()
@@ -76,7 +76,7 @@ void MouseTo(int x, int y, DWORD extra)
     SendOne(&input);
 }
 
-}  // namespace
+} // namespace
 
 HWND FocusedControl(HWND window)
 {
@@ -417,4 +417,4 @@ void Shot(const std::string &name)
     DeleteFileA(ack.c_str());
 }
 
-}  // namespace e2e
+} // namespace e2e

@@ -3,6 +3,7 @@
 // Nothing here calls into the program; it only sees its windows.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -52,7 +53,17 @@ std::string ItemText(HWND dialog, int id);
 // Visible top-level windows of a process.
 std::vector<HWND> TopWindows(DWORD pid);
 // The windows of setup.exe, told apart by the controls they hold.
-enum class Screen { None, Background, SetupDialog, CopyDialog, FinishDialog, FolderBrowser, MessageBox, Question, Other };
+enum class Screen {
+    None,
+    Background,
+    SetupDialog,
+    CopyDialog,
+    FinishDialog,
+    FolderBrowser,
+    MessageBox,
+    Question,
+    Other
+};
 Screen Classify(HWND window);
 const char *ScreenName(Screen screen);
 // The first visible top-level window of `pid` of that kind, or NULL.
@@ -89,4 +100,4 @@ bool BringToFront(HWND window);
 // until it has; does nothing when no host script listens.
 void Shot(const std::string &name);
 
-}  // namespace e2e
+} // namespace e2e

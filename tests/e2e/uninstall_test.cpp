@@ -39,7 +39,8 @@ std::string BaseName(const std::string &path)
 void SetDefaultVersion(const char *version)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL))
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
+                        NULL))
         return;
     if (version)
         RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, strlen(version) + 1);
@@ -73,7 +74,8 @@ std::string Output(const std::string &commandLine, DWORD *code)
     PROCESS_INFORMATION process;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    BOOL started =
+        CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
     CloseHandle(write);
     std::string text;
     if (started) {
@@ -154,7 +156,8 @@ std::vector<std::string> CleaningCopies()
 {
     std::vector<std::string> copies;
     for (const std::string &name : ListDir(TempDir()))
-        if (name.compare(0, 3, "Kvu") == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".exe")
+        if (name.compare(0, 3, "Kvu") == 0 && name.size() > 4 &&
+            name.substr(name.size() - 4) == ".exe")
             copies.push_back(TempDir() + name);
     return copies;
 }
@@ -167,9 +170,11 @@ std::string PendingDeletions()
     char value[8192];
     DWORD size = sizeof value;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return "";
-    LONG status = RegQueryValueExA(key, "PendingFileRenameOperations", NULL, NULL, (BYTE *)value, &size);
+    LONG status =
+        RegQueryValueExA(key, "PendingFileRenameOperations", NULL, NULL, (BYTE *)value, &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return "";
@@ -251,7 +256,8 @@ protected:
             Sleep(100);
         }
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
             RegDeleteValueA(key, "PendingFileRenameOperations");
             RegCloseKey(key);
         }
@@ -288,10 +294,12 @@ protected:
         // for it; on NT 3.51 there is none to make.
         if (version == "nt351")
             return;
-        for (int i = 0; i < 100 && ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=") == std::string::npos; i++)
+        for (int i = 0;
+             i < 100 && ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=") == std::string::npos; i++)
             Sleep(100);
         ASSERT_TRUE(KeyExists(kUninstallKey));
-        ASSERT_NE(std::string::npos, ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=Korvu ark 7.2"));
+        ASSERT_NE(std::string::npos,
+                  ReadBytes("C:\\Korvu\\Uninst72.dat").find("Key=Korvu ark 7.2"));
     }
 
     // Starts the uninstaller as Control Panel would: the command the entry
@@ -313,8 +321,8 @@ protected:
     DWORD WaitUninstallerExit()
     {
         DWORD code = 12345;
-        EXPECT_TRUE(uninstaller_.WaitExit(kRunWait, &code)) << "still runs; seen: "
-                                                            << DescribeScreens(uninstaller_.pid());
+        EXPECT_TRUE(uninstaller_.WaitExit(kRunWait, &code))
+            << "still runs; seen: " << DescribeScreens(uninstaller_.pid());
         return code;
     }
 
@@ -380,7 +388,8 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     EXPECT_EQ("7.2", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
     std::string command = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
     EXPECT_EQ("\"C:\\Korvu\\Uninst72.exe\"", command);
-    EXPECT_EQ("\"C:\\Korvu\\Uninst72.exe\" /S", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+    EXPECT_EQ("\"C:\\Korvu\\Uninst72.exe\" /S",
+              RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
     EXPECT_EQ("C:\\Korvu\\", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
     EXPECT_EQ("C:\\Korvu\\Korvu72.exe", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", &type));
@@ -397,10 +406,12 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     Shot("uninstall-1-question");
     ClickWindow(GetDlgItem(question, IDYES));
     std::string text = AnswerFinalMessage("uninstall-2-removed");
-    EXPECT_EQ(std::string("Korvu ark 7.2 has been removed from this computer.\n\n"
-                          "Removed: 7 files, 2 shortcuts, the program group and the entry in the list "
-                          "of installed programs.\n\n") + kKept,
-              text);
+    EXPECT_EQ(
+        std::string("Korvu ark 7.2 has been removed from this computer.\n\n"
+                    "Removed: 7 files, 2 shortcuts, the program group and the entry in the list "
+                    "of installed programs.\n\n") +
+            kKept,
+        text);
     EXPECT_EQ(0u, WaitUninstallerExit());
     EXPECT_TRUE(WaitUninstallerGone()) << Listing(ListDir(kApp));
     ExpectOnlyUsersFilesLeft();
@@ -442,19 +453,23 @@ TEST_F(Uninstall, FileInUseIsNamedAndTheRestRemoved)
     if (HasFatalFailure())
         return;
     AddUsersFiles();
-    HANDLE held = CreateFileA("C:\\Korvu\\Ledger.kdb", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE held =
+        CreateFileA("C:\\Korvu\\Ledger.kdb", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     StartUninstaller(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
     HWND question = WaitQuestion();
     ASSERT_TRUE(question);
     ClickWindow(GetDlgItem(question, IDYES));
     std::string text = AnswerFinalMessage("uninstall-3-in-use");
-    EXPECT_EQ(std::string("Korvu ark 7.2 has been removed from this computer, except for what is named below.\n\n"
-                          "Removed: 6 files, 2 shortcuts, the program group and the entry in the list "
-                          "of installed programs.\n\n"
-                          "Could not be removed:\nC:\\Korvu\\Ledger.kdb (in use)\n"
-                          "Close the programs that use them and delete them by hand.\n\n") + kKept,
-              text);
+    EXPECT_EQ(
+        std::string(
+            "Korvu ark 7.2 has been removed from this computer, except for what is named below.\n\n"
+            "Removed: 6 files, 2 shortcuts, the program group and the entry in the list "
+            "of installed programs.\n\n"
+            "Could not be removed:\nC:\\Korvu\\Ledger.kdb (in use)\n"
+            "Close the programs that use them and delete them by hand.\n\n") +
+            kKept,
+        text);
     EXPECT_EQ(4u, WaitUninstallerExit());
     CloseHandle(held);
     EXPECT_TRUE(WaitUninstallerGone());
@@ -467,7 +482,7 @@ TEST_F(Uninstall, FileInUseIsNamedAndTheRestRemoved)
 struct Silent {
     const char *version;
     const char *name;
-    int programs;   // where this family keeps the group and the desktop shortcut
+    int programs; // where this family keeps the group and the desktop shortcut
     int desktop;
 };
 
@@ -501,9 +516,10 @@ TEST_P(SilentUninstall, QuietUninstallStringRemovesWithoutAWindow)
     EXPECT_TRUE(WaitUninstallerGone());
     ExpectOnlyUsersFilesLeft();
     std::string text = ReadBytes(log);
-    for (const char *line : {"Removing Korvu ark 7.2 from C:\\Korvu\\", "Removed C:\\Korvu\\Korvu72.exe",
-                             "Removed C:\\Korvu\\Korvu.ini", "Removed C:\\Korvu\\Uninst72.dat",
-                             "Korvu ark 7.2 has been removed from this computer.", "Exit status 0"})
+    for (const char *line :
+         {"Removing Korvu ark 7.2 from C:\\Korvu\\", "Removed C:\\Korvu\\Korvu72.exe",
+          "Removed C:\\Korvu\\Korvu.ini", "Removed C:\\Korvu\\Uninst72.dat",
+          "Korvu ark 7.2 has been removed from this computer.", "Exit status 0"})
         EXPECT_NE(std::string::npos, text.find(line)) << line << " not in the log:\n" << text;
     // The cleaning copy goes when Windows next starts: on the 9x family
     // through WININIT.INI, whose [rename] section takes short names.
@@ -516,14 +532,16 @@ TEST_P(SilentUninstall, QuietUninstallStringRemovesWithoutAWindow)
         EXPECT_NE(std::string::npos, wininit.find("[rename]")) << wininit;
         EXPECT_NE(std::string::npos, wininit.find(std::string("NUL=") + shortPath)) << wininit;
     } else {
-        EXPECT_NE(std::string::npos, PendingDeletions().find(BaseName(copies[0]))) << PendingDeletions();
+        EXPECT_NE(std::string::npos, PendingDeletions().find(BaseName(copies[0])))
+            << PendingDeletions();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Families, SilentUninstall,
     ::testing::Values(Silent{"nt40", "nt40", CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY},
-                      Silent{"win10", "win10", CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY},
+                      Silent{"win10", "win10", CSIDL_COMMON_PROGRAMS,
+                             CSIDL_COMMON_DESKTOPDIRECTORY},
                       Silent{"win98", "win98", CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}),
     [](const ::testing::TestParamInfo<Silent> &info) { return std::string(info.param.name); });
 
@@ -539,13 +557,15 @@ TEST_F(Uninstall, SilentFailureAndUsageErrorsAreExitStatuses)
     EXPECT_TRUE(FileExists("C:\\Korvu\\Korvu72.exe"));
     EXPECT_TRUE(KeyExists(kUninstallKey));
     // A file in use: 4, and the log names it.
-    HANDLE held = CreateFileA("C:\\Korvu\\Readme.txt", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE held =
+        CreateFileA("C:\\Korvu\\Readme.txt", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     StartUninstaller("\"C:\\Korvu\\Uninst72.exe\"", "/s /log=" + log);
     EXPECT_EQ(4u, WaitUninstallerExit());
     CloseHandle(held);
     std::string text = ReadBytes(log);
-    EXPECT_NE(std::string::npos, text.find("Error - Unable to remove C:\\Korvu\\Readme.txt")) << text;
+    EXPECT_NE(std::string::npos, text.find("Error - Unable to remove C:\\Korvu\\Readme.txt"))
+        << text;
     EXPECT_NE(std::string::npos, text.find("Exit status 4")) << text;
     EXPECT_TRUE(WaitUninstallerGone());
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu72.exe"));
@@ -570,7 +590,8 @@ TEST_F(Uninstall, Nt351RemovesFromTheFolderWithoutRegistration)
     ClickWindow(GetDlgItem(question, IDYES));
     std::string text = AnswerFinalMessage("");
     EXPECT_EQ(std::string("Korvu ark 7.2 has been removed from this computer.\n\n"
-                          "Removed: 7 files and the program group.\n\n") + kKept,
+                          "Removed: 7 files and the program group.\n\n") +
+                  kKept,
               text);
     EXPECT_EQ(0u, WaitUninstallerExit());
     EXPECT_TRUE(WaitUninstallerGone());
@@ -599,4 +620,4 @@ TEST_F(Uninstall, ReinstallKeepsOneEntry)
     EXPECT_TRUE(WineListEntries().empty());
 }
 
-}  // namespace
+} // namespace

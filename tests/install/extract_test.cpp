@@ -1,11 +1,11 @@
 // The extraction over the real copy dialog: containers made in memory are
 // walked by ExpandContainer, the routine UncompressMcfFile hands the payload
 // resource to; the files land on Wine's drive C: (and on a full tmpfs).
-#include <gtest/gtest.h>
-#include "installtest.h"
 #include "copydlg.h"
+#include "installtest.h"
 #include "resource.h"
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,8 +38,8 @@ Extraction Extract(const std::string &dir, const Bytes &container, HANDLE releas
     boxes.releaseAtRetry = releaseAtRetry;
     StartBoxLog(&boxes);
     HWND bar = GetDlgItem(windows.dialog, IDC_CDLG_PRG_CPFILE);
-    seen.result = ExpandContainer(windows.dialog, bar, container.data(),
-                                  (uint32_t)container.size(), &kStamp);
+    seen.result =
+        ExpandContainer(windows.dialog, bar, container.data(), (uint32_t)container.size(), &kStamp);
     seen.boxes = StopBoxLog(&boxes);
     seen.positions = progress.positions;
     seen.dialogAlive = IsWindow(windows.dialog);
@@ -251,8 +251,8 @@ TEST_F(ExtractTest, UnsafeNamesAreError10AndWriteNothingOutside)
 {
     std::string inner = dir + "app\\";
     CreateDirectoryA(inner.c_str(), NULL);
-    for (const char *name : {"..\\Escaped.txt", "../Escaped.txt", "sub\\Escaped.txt",
-                             "C:Escaped.txt", "..", "."}) {
+    for (const char *name :
+         {"..\\Escaped.txt", "../Escaped.txt", "sub\\Escaped.txt", "C:Escaped.txt", "..", "."}) {
         Bytes container = NewContainer();
         AddRecord(&container, name, "x");
         Extraction seen = Extract(inner, container);
@@ -290,7 +290,8 @@ TEST_F(ExtractTest, ReadOnlyFileIsOverwritten)
 
 std::string InUseMessage(const std::string &path)
 {
-    return "The file " + path + " is in use by another program. Close Korvu ark 7.2 on this "
+    return "The file " + path +
+           " is in use by another program. Close Korvu ark 7.2 on this "
            "computer and press Retry, or press Cancel to stop the installation.";
 }
 
@@ -354,7 +355,8 @@ TEST_F(ExtractTest, ProgramWithoutPayloadResourceIsError4)
     EXPECT_EQ(0, result);
     ASSERT_EQ(1u, texts.size()) << Joined(texts);
     EXPECT_EQ(0u, texts[0].find("Internal Error 4\n\n(Status:")) << texts[0];
-    EXPECT_NE(std::string::npos, texts[0].find("(Status:1813)")) << "ERROR_RESOURCE_TYPE_NOT_FOUND expected: " << texts[0];
+    EXPECT_NE(std::string::npos, texts[0].find("(Status:1813)"))
+        << "ERROR_RESOURCE_TYPE_NOT_FOUND expected: " << texts[0];
     EXPECT_FALSE(IsWindow(windows.dialog));
     EXPECT_FALSE(IsWindow(windows.background));
     EXPECT_TRUE(CloseCopyDialog(&windows));

@@ -3,53 +3,22 @@
 #include "encoder.h"
 #include "payloadcheck.h"
 #include "resource.h"
+#include "wintest.h"
 #include <commctrl.h>
 #include <stdio.h>
 
 // ---------------------------------------------------------------- boxes
 
-// Never blocks on a thread that is not pumping: the UI thread may be busy
-// in the run, or waiting for this watcher to stop.
-static std::string TextOf(HWND window)
-{
-    char text[1024] = "";
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 200,
-                        &copied);
-    text[sizeof text - 1] = '\0';
-    return text;
-}
-
-static std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 struct BoxSearch {
     HWND box;
 };
-
-// The message text is the box's longest static text (the icon has none).
-static BOOL CALLBACK FindBoxText(HWND child, LPARAM param)
-{
-    std::string *best = (std::string *)param;
-    if (ClassOf(child) == "Static") {
-        std::string text = TextOf(child);
-        if (text.size() > best->size())
-            *best = text;
-    }
-    return TRUE;
-}
 
 static BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     BoxSearch *search = (BoxSearch *)param;
     // The copy dialog has the same caption and class, but no OK button.
-    if (IsWindowVisible(window) && ClassOf(window) == "#32770" &&
-        (GetDlgItem(window, IDOK) || GetDlgItem(window, IDRETRY)) &&
-        !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && TextOf(window) == SETUP_TITLE) {
+    if (IsVisibleDialog(window) && (GetDlgItem(window, IDOK) || GetDlgItem(window, IDRETRY)) &&
+        !GetDlgItem(window, IDC_CDLG_BTN_CANCEL) && WindowTextNoWait(window) == SETUP_TITLE) {
         search->box = window;
         return FALSE;
     }
@@ -64,8 +33,7 @@ static DWORD WINAPI WatchBoxes(void *param)
         BoxSearch search = {NULL};
         EnumThreadWindows(log->thread, FindBox, (LPARAM)&search);
         if (search.box && (search.box != answered)) {
-            std::string text;
-            EnumChildWindows(search.box, FindBoxText, (LPARAM)&text);
+            std::string text = MessageBoxText(search.box);
             EnterCriticalSection(&log->lock);
             log->texts.push_back(text);
             LeaveCriticalSection(&log->lock);
@@ -141,8 +109,8 @@ CopyDialog OpenCopyDialog(SetupOptions *options)
     InitInstallTests();
     CopyDialog windows;
     windows.background = CreateMainWindow(g_hInstance);
-    windows.dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY),
-                                        windows.background, CopyDlgProc, (LPARAM)options);
+    windows.dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY), windows.background,
+                                        CopyDlgProc, (LPARAM)options);
     if (windows.dialog)
         ShowWindow(windows.dialog, SW_SHOW);
     return windows;
@@ -191,30 +159,6 @@ void WatchProgress(HWND dialog, ProgressLog *log)
 }
 
 // ---------------------------------------------------------------- files
-
-void RemoveTree(const std::string &dir)
-{
-    std::string base = dir;
-    if (!base.empty() && base.back() == '\\')
-        base.pop_back();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(base.c_str());
-}
 
 std::string ScratchDir(const std::string &name)
 {
@@ -277,8 +221,7 @@ std::string FormatTime(const FILETIME &time)
     return text;
 }
 
-SetupOptions MakeOptions(const std::string &app, const std::string &data,
-                         const std::string &config)
+SetupOptions MakeOptions(const std::string &app, const std::string &data, const std::string &config)
 {
     SetupOptions options;
     ZeroMemory(&options, sizeof options);
@@ -317,8 +260,8 @@ void AddRecord(Bytes *container, const std::string &name, const std::string &dat
 
 std::string SampleData(size_t size, unsigned start)
 {
-    static const char *words[] = {"ledger ", "invoice ", "0001 ", "VAT ", "account ",
-                                  "\r\n", "balance ", "Korvu "};
+    static const char *words[] = {"ledger ",  "invoice ", "0001 ",    "VAT ",
+                                  "account ", "\r\n",     "balance ", "Korvu "};
     std::string data;
     unsigned state = start;
     while (data.size() < size) {

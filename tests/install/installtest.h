@@ -4,13 +4,14 @@
 // with the project's encoder.
 #pragma once
 #include <windows.h>
+
+#include "setup.h"
+#include "wintest.h"
 #include <shlobj.h>
 #include <string>
 #include <vector>
-#include "setup.h"
 
 #include "bytes.h"
-
 
 // ---- failure boxes
 
@@ -59,7 +60,6 @@ void WatchProgress(HWND dialog, ProgressLog *log);
 
 // A fresh, empty C:\itest\<name>\ (with the trailing backslash).
 std::string ScratchDir(const std::string &name);
-void RemoveTree(const std::string &dir);
 bool ReadBytes(const std::string &path, std::string *data);
 bool WriteBytes(const std::string &path, const std::string &data);
 bool Exists(const std::string &path);
@@ -78,8 +78,7 @@ Bytes NewContainer();
 Bytes Implode(const std::string &data);
 void AddRecord(Bytes *container, const std::string &name, const std::string &data);
 // A record as given, for headers and streams that do not agree.
-void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc,
-                  const Bytes &stream);
+void AddRawRecord(Bytes *container, const std::string &name, uint32_t crc, const Bytes &stream);
 uint32_t CrcOf(const std::string &data);
 // Deterministic bytes that compress somewhat, like a real data file.
 std::string SampleData(size_t size, unsigned start);

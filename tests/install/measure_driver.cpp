@@ -6,6 +6,7 @@
 // take its picture.
 //   measure_driver SETUP.EXE MARKER [NAME]
 #include <windows.h>
+
 #include <psapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -26,7 +27,8 @@ static BOOL CALLBACK FindDialog(HWND window, LPARAM param)
     Search *search = (Search *)param;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == search->process && IsWindowVisible(window) && GetDlgItem(window, search->child)) {
+    if (process == search->process && IsWindowVisible(window) &&
+        GetDlgItem(window, search->child)) {
         search->found = window;
         return FALSE;
     }

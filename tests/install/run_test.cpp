@@ -1,10 +1,10 @@
 // The whole installation run of the copy dialog, with the real sample
 // payload linked into this program as resource CMPFILE 121: WM_STARTCOPY,
 // Cancel, a failed extraction, an upgrade; and the installed Korvu72.exe.
-#include <gtest/gtest.h>
-#include "installtest.h"
 #include "copydlg.h"
+#include "installtest.h"
 #include "resource.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -176,8 +176,8 @@ TEST_F(RunTest, FailedExtractionLeavesIniAndShortcutsUntouched)
 {
     // The program file is in use: the first record cannot be written.
     ASSERT_TRUE(WriteBytes(app + "Korvu72.exe", "running"));
-    HANDLE held = CreateFileA((app + "Korvu72.exe").c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE held = CreateFileA((app + "Korvu72.exe").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     SetupOptions options = MakeOptions(app, app, app);
     RunResult run = StartCopy(&options);
@@ -313,8 +313,8 @@ TEST(SampleApplication, ShowsTheDirectoriesOfTheIniBesideIt)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     std::string command = "\"" + dir + "Korvu72.exe\"";
-    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(),
-                               &startup, &process));
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup,
+                               &process));
     // Wait until the window is shown with its values (created, then shown).
     FoundWindow found = {process.dwProcessId, NULL};
     std::string data, config;

@@ -3,12 +3,12 @@
 // what it refuses, and the names it stores and gives back.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "container.h"
-#include "payloadcheck.h"
 #include "names.h"
+#include "payloadcheck.h"
 #include "peres.h"
 #include "peres_write.h"
 #include "tooltest.h"
@@ -99,9 +99,9 @@ Bytes ResourceSection(const std::vector<Res> &res, uint32_t rva)
 }
 
 struct StubOptions {
-    bool plus = false;       // PE32+ (x86_64)
-    bool signature = false;  // an Authenticode certificate table at the end
-    bool rsrc_last = true;   // else a .reloc section follows the resources
+    bool plus = false;      // PE32+ (x86_64)
+    bool signature = false; // an Authenticode certificate table at the end
+    bool rsrc_last = true;  // else a .reloc section follows the resources
 };
 
 // The resources every stub carries: two pictures, a dialog, a decoy
@@ -207,17 +207,25 @@ protected:
             names[rec.file_name] = rec.stream_length;
         return names;
     }
-
 };
 
 // Awkward but legal: what a shell or a careless quoting would break, and
 // names outside ASCII that code page 1252 has.
 const std::vector<std::string> &AwkwardNames()
 {
-    static const std::vector<std::string> names = {
-        "Read me.txt",    "it's.txt",     "cost$HOME.txt", "a&b #1.txt",   "x`whoami`y.txt",
-        "caf\xC3\xA9.txt", "\xC3\x84rger.txt", "\xE2\x82\xAC" "100.txt", "-rf", "[x];(y)=z,%20.txt",
-        ".hidden",        std::string(245, 'l') + "\xC3\xA9.txt"};
+    static const std::vector<std::string> names = {"Read me.txt",
+                                                   "it's.txt",
+                                                   "cost$HOME.txt",
+                                                   "a&b #1.txt",
+                                                   "x`whoami`y.txt",
+                                                   "caf\xC3\xA9.txt",
+                                                   "\xC3\x84rger.txt",
+                                                   "\xE2\x82\xAC"
+                                                   "100.txt",
+                                                   "-rf",
+                                                   "[x];(y)=z,%20.txt",
+                                                   ".hidden",
+                                                   std::string(245, 'l') + "\xC3\xA9.txt"};
     return names;
 }
 
@@ -235,7 +243,8 @@ TEST_F(Build, AFolderOfAwkwardNamesRoundTripsThroughTheCodePage)
     EXPECT_EQ(stored.size(), AwkwardNames().size());
     EXPECT_TRUE(stored.count("caf\xE9.txt"));
     EXPECT_TRUE(stored.count("\xC4rger.txt"));
-    EXPECT_TRUE(stored.count("\x80" "100.txt"));
+    EXPECT_TRUE(stored.count("\x80"
+                             "100.txt"));
     EXPECT_TRUE(stored.count(std::string(245, 'l') + "\xE9.txt"));
 
     // list and extract convert back: the same names, the same bytes.
@@ -289,14 +298,22 @@ TEST_F(Build, EveryRefusalNamesTheFileAndLeavesNoOutput)
         const char *reason;
     };
     const Case cases[] = {
-        {"aux", "device name AUX"},          {"NUL", "device name NUL"},
-        {"COM1.log", "device name COM1"},    {"con.txt", "device name CON"},
-        {"Lpt9.tar.gz", "device name LPT9"}, {"prn .txt", "device name PRN"},
-        {"q?.txt", "has ?"},                 {"a<b>c.txt", "has < >"},
-        {"pipe|star*.txt", "has | *"},       {"back\\slash", "has \\"},
-        {"colon:x", "has :"},                {"quote\"d", "has \""},
-        {"dot.", "ends in a dot"},           {"blank ", "ends in a blank"},
-        {"tab\tname", "control character"},  {"snow\xE2\x98\x83.txt", "U+2603"},
+        {"aux", "device name AUX"},
+        {"NUL", "device name NUL"},
+        {"COM1.log", "device name COM1"},
+        {"con.txt", "device name CON"},
+        {"Lpt9.tar.gz", "device name LPT9"},
+        {"prn .txt", "device name PRN"},
+        {"q?.txt", "has ?"},
+        {"a<b>c.txt", "has < >"},
+        {"pipe|star*.txt", "has | *"},
+        {"back\\slash", "has \\"},
+        {"colon:x", "has :"},
+        {"quote\"d", "has \""},
+        {"dot.", "ends in a dot"},
+        {"blank ", "ends in a blank"},
+        {"tab\tname", "control character"},
+        {"snow\xE2\x98\x83.txt", "U+2603"},
     };
     Write("keep.exe", Str("an earlier installer"));
     for (const Case &c : cases) {
@@ -308,7 +325,8 @@ TEST_F(Build, EveryRefusalNamesTheFileAndLeavesNoOutput)
         Result r = Run("build --stub stub.exe setup.exe app");
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(Printable(std::string("app/") + c.name) + ": cannot be packed"),
-                  std::string::npos) << r.err;
+                  std::string::npos)
+            << r.err;
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("good.txt"), std::string::npos) << r.err;
         EXPECT_FALSE(Exists("setup.exe"));
@@ -336,16 +354,20 @@ TEST_F(Build, FoldersSpecialFilesAndSetsThatWindowsCannotHold)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("app/help: cannot be packed: is a folder"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("app/linked: cannot be packed: is a symbolic link to a folder"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("app/dangling: cannot be packed: is a symbolic link to nothing"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("app/fifo: cannot be packed: is a special file"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("app/\xC3\xA4.txt: cannot be packed: is the same file on Windows as "
                          "\xC3\x84.txt"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find(std::string(251, 'n') + ": cannot be packed: is 251 bytes"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 6) << r.err;
     EXPECT_FALSE(Exists("setup.exe"));
 
@@ -530,7 +552,8 @@ TEST_F(Build, TheCheckValueMatchesThePayloadAndCatchesDamage)
     Bytes one = Read("one.exe");
     size_t payload_at, check_at;
     uint32_t payload_length, check_length;
-    ASSERT_TRUE(PeFindResource(one.data(), one.size(), "CMPFILE", 121, &payload_at, &payload_length));
+    ASSERT_TRUE(
+        PeFindResource(one.data(), one.size(), "CMPFILE", 121, &payload_at, &payload_length));
     ASSERT_TRUE(PeFindResource(one.data(), one.size(), "CMPFILE", 122, &check_at, &check_length));
     ASSERT_EQ(check_length, MCF_CHECK_SIZE);
     EXPECT_EQ(Get32(one, check_at), payload_length);
@@ -538,7 +561,8 @@ TEST_F(Build, TheCheckValueMatchesThePayloadAndCatchesDamage)
     EXPECT_EQ(McfCheckMatches(&one[check_at], check_length, &one[payload_at], payload_length), 1);
     r = Run("verify one.exe");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("check value: " + std::to_string(payload_length) + " bytes"), std::string::npos)
+    EXPECT_NE(r.out.find("check value: " + std::to_string(payload_length) + " bytes"),
+              std::string::npos)
         << r.out;
     EXPECT_EQ(Run("list one.exe").status, 0);
 
@@ -583,7 +607,8 @@ TEST_F(Build, StubsItCannotUseAndSignaturesItDrops)
     EXPECT_EQ(Get32(out, 0x58 + 96 + 4 * 8 + 4), 0u);
     EXPECT_EQ(std::search(out.begin(), out.end(), std::string(64, 'Z').begin(),
                           std::string(64, 'Z').end()),
-              out.end()) << "the certificate is gone";
+              out.end())
+        << "the certificate is gone";
 
     StubOptions reloc_last;
     reloc_last.rsrc_last = false;
@@ -627,9 +652,11 @@ TEST(NameRules, DevicesCaseAndLengthAsWindowsSeesThem)
     EXPECT_FALSE(fine(std::string(LongestNameBehindDefaultDir() + 1, 'x')));
     EXPECT_EQ(LongestNameBehindDefaultDir(), 250u);
 
-    std::vector<CheckedName> set = CheckUtf8Names(
-        {"\xC3\x89t\xC3\xA9.txt", "\xC3\xA9T\xC3\x89.TXT", "Stra\xC3\x9F" "e", "STRASSE", "a", "a"},
-        cp);
+    std::vector<CheckedName> set = CheckUtf8Names({"\xC3\x89t\xC3\xA9.txt", "\xC3\xA9T\xC3\x89.TXT",
+                                                   "Stra\xC3\x9F"
+                                                   "e",
+                                                   "STRASSE", "a", "a"},
+                                                  cp);
     EXPECT_TRUE(set[0].reasons.empty());
     EXPECT_EQ(set[1].reasons.size(), 1u) << "Été.txt and éTÉ.TXT are one file on Windows";
     EXPECT_TRUE(set[3].reasons.empty()) << "Windows does not fold ß to SS";

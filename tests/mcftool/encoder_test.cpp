@@ -22,9 +22,9 @@ Bytes Sample(int kind, size_t n)
         state = state * 1103515245u + 12345u;
         uint32_t r = state >> 16;
         switch (kind) {
-        case 0: b[i++] = (unsigned char)r; break;                 // noise
-        case 1: b[i++] = 0; break;                                // one long run
-        case 2: {                                                 // words
+        case 0: b[i++] = (unsigned char)r; break; // noise
+        case 1: b[i++] = 0; break;                // one long run
+        case 2: {                                 // words
             const char *w = words[r % 8];
             while (*w && i < n)
                 b[i++] = (unsigned char)*w++;
@@ -122,7 +122,6 @@ TEST(ImplodeEncode, MatchesTheExhaustiveOptimumOnSmallInputs)
                   ExhaustiveBits(periodic, h));
     EXPECT_EQ(checked, 2400);
 }
-
 
 // The streaming parse with a small span: fed in uneven pieces it settles and
 // writes out again and again, and still gives the exhaustive optimum and

@@ -24,7 +24,6 @@
 
 namespace {
 
-
 // A minimal PE32 image with one .rsrc section holding an icon-type decoy
 // and the named type CMPFILE with ids 120 (decoy) and 121 (the payload),
 // one language each, the way a resource compiler lays them out.
@@ -60,21 +59,21 @@ Bytes MakePe(const Bytes &payload, const char *type = "CMPFILE")
         Put32(&pe, r + dir_at + 16 + index * 8, key);
         Put32(&pe, r + dir_at + 16 + index * 8 + 4, target);
     };
-    dir(0x00, 1, 1);                                   // root: CMPFILE, type 3
+    dir(0x00, 1, 1); // root: CMPFILE, type 3
     entry(0x00, 0, 0x80000000u | 0x100, 0x80000000u | 0x20);
     entry(0x00, 1, 3, 0x80000000u | 0x60);
-    dir(0x20, 0, 2);                                   // CMPFILE: 120, 121
+    dir(0x20, 0, 2); // CMPFILE: 120, 121
     entry(0x20, 0, 120, 0x80000000u | 0x80);
     entry(0x20, 1, 121, 0x80000000u | 0xA0);
-    dir(0x60, 0, 1);                                   // type 3: 121
+    dir(0x60, 0, 1); // type 3: 121
     entry(0x60, 0, 121, 0x80000000u | 0x80);
-    dir(0x80, 0, 1);                                   // decoy language
+    dir(0x80, 0, 1); // decoy language
     entry(0x80, 0, 1033, 0xE0);
-    dir(0xA0, 0, 1);                                   // payload language
+    dir(0xA0, 0, 1); // payload language
     entry(0xA0, 0, 1033, 0xF0);
-    Put32(&pe, r + 0xE0, kRva + 0x1F0);                // decoy data: 4 bytes
+    Put32(&pe, r + 0xE0, kRva + 0x1F0); // decoy data: 4 bytes
     Put32(&pe, r + 0xE4, 4);
-    Put32(&pe, r + 0xF0, kRva + 0x200);                // payload data
+    Put32(&pe, r + 0xF0, kRva + 0x200); // payload data
     Put32(&pe, r + 0xF4, (uint32_t)payload.size());
     size_t len = strlen(type);
     Put16(&pe, r + 0x100, (uint32_t)len);
@@ -106,9 +105,9 @@ TEST_F(Mcftool, UsageAndMisuse)
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("usage: mcftool"), std::string::npos);
     EXPECT_EQ(Run("pack --help").status, 0);
-    for (const char *args : {"", "frobnicate x", "implode onlyone", "implode --dict 512 a b",
-                             "implode --fast a b", "explode a", "pack", "pack --best",
-                             "list", "list a b", "verify", "extract x.mcf"}) {
+    for (const char *args :
+         {"", "frobnicate x", "implode onlyone", "implode --dict 512 a b", "implode --fast a b",
+          "explode a", "pack", "pack --best", "list", "list a b", "verify", "extract x.mcf"}) {
         r = Run(args);
         EXPECT_EQ(r.status, 2) << "mcftool " << args;
         EXPECT_NE(r.err.find("usage: mcftool"), std::string::npos) << "mcftool " << args;
@@ -118,9 +117,9 @@ TEST_F(Mcftool, UsageAndMisuse)
 TEST_F(Mcftool, UnreadableAndUnwritableFilesGiveOneLine)
 {
     Write("in.txt", Str("hello hello hello"));
-    for (const char *args : {"implode missing.txt out", "explode missing.imp out",
-                             "pack out.mcf missing.txt", "list missing.mcf",
-                             "verify missing.mcf", "implode in.txt no/such/dir/out"}) {
+    for (const char *args :
+         {"implode missing.txt out", "explode missing.imp out", "pack out.mcf missing.txt",
+          "list missing.mcf", "verify missing.mcf", "implode in.txt no/such/dir/out"}) {
         Result r = Run(args);
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
@@ -141,8 +140,11 @@ TEST_F(Mcftool, ImplodeHeadersAndRoundTrip)
     struct {
         const char *options;
         unsigned char mode, bits;
-    } cases[] = {{"", 0, 6},          {"--text", 1, 6},          {"--dict 1024", 0, 4},
-                 {"--dict 2048 --text", 1, 5}, {"--text --binary", 0, 6}};
+    } cases[] = {{"", 0, 6},
+                 {"--text", 1, 6},
+                 {"--dict 1024", 0, 4},
+                 {"--dict 2048 --text", 1, 5},
+                 {"--text --binary", 0, 6}};
     for (auto &c : cases) {
         ASSERT_EQ(Run(std::string("implode -f ") + c.options + " in.ini out.imp").status, 0);
         Bytes stream = Read("out.imp");
@@ -350,7 +352,6 @@ TEST_F(Mcftool, ReadsTheContainerOutOfAPeFile)
     EXPECT_NE(r.err.find("cut short"), std::string::npos) << r.err;
 }
 
-
 // ---------------------------------------------------------------- never lose a file
 
 Bytes Noise(size_t n, uint32_t state)
@@ -368,9 +369,9 @@ Bytes Container(const std::vector<std::pair<std::string, Bytes>> &files)
 {
     Bytes c(MCF_MAGIC, MCF_MAGIC + 4);
     for (const auto &f : files) {
-        Bytes stream = f.second.empty() ? Bytes()
-                                        : ImplodeOptimal(f.second.data(), f.second.size(),
-                                                         kDefaultHeader);
+        Bytes stream = f.second.empty()
+                           ? Bytes()
+                           : ImplodeOptimal(f.second.data(), f.second.size(), kDefaultHeader);
         AppendRecord(&c, f.first, Crc32Of(f.second.data(), f.second.size()), stream);
     }
     return c;
@@ -383,9 +384,8 @@ TEST_F(Mcftool, ExistingOutputsAreKeptWithoutForce)
     ASSERT_EQ(Run("pack in.mcf in.txt").status, 0);
     struct {
         const char *command, *output;
-    } cases[] = {{"implode in.txt", "old.out"},
-                 {"explode in.imp", "old.out"},
-                 {"pack", "old.out in.txt"}};
+    } cases[] = {
+        {"implode in.txt", "old.out"}, {"explode in.imp", "old.out"}, {"pack", "old.out in.txt"}};
     for (auto &c : cases) {
         Write("old.out", Str("keep me"));
         Result r = Run(std::string(c.command) + " " + c.output);
@@ -518,8 +518,8 @@ TEST_F(Mcftool, EmptyInputRoundTripsThroughEveryCommand)
     ASSERT_EQ(Run("pack e.mcf empty").status, 0);
     r = Run("list e.mcf");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("         0          0   0.0%  00000000  -      empty"),
-              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("         0          0   0.0%  00000000  -      empty"), std::string::npos)
+        << r.out;
     EXPECT_EQ(Run("verify e.mcf").status, 0);
     ASSERT_EQ(Run("extract e.mcf x").status, 0);
     EXPECT_EQ(Read("x/empty"), Bytes{});
@@ -617,7 +617,6 @@ TEST_F(Mcftool, CommandLineHabits)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
 }
-
 
 TEST(PeWrite, StreamedGivesTheSameBytes)
 {

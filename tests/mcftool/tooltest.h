@@ -19,7 +19,10 @@ struct Result {
     std::string err;
 };
 
-inline Bytes Str(const std::string &s) { return Bytes(s.begin(), s.end()); }
+inline Bytes Str(const std::string &s)
+{
+    return Bytes(s.begin(), s.end());
+}
 
 inline void Put16(Bytes *b, size_t at, uint32_t v)
 {
@@ -73,8 +76,8 @@ protected:
     // shell: the operands the tests give are plain words.
     Result Run(const std::string &args)
     {
-        std::string cmd = "cd '" + dir_ + "' && " + MCFTOOL_PATH + " " + args +
-                          " >.stdout 2>.stderr";
+        std::string cmd =
+            "cd '" + dir_ + "' && " + MCFTOOL_PATH + " " + args + " >.stdout 2>.stderr";
         int rc = system(cmd.c_str());
         Bytes out = Read(".stdout"), err = Read(".stderr");
         return Result{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string(out.begin(), out.end()),

@@ -30,7 +30,10 @@ void AddRecord(Bytes *c, const std::string &name, const Bytes &stream, uint32_t 
     c->insert(c->end(), stream.begin(), stream.end());
 }
 
-Bytes Magic() { return Bytes{'M', 'C', 'F', 'X'}; }
+Bytes Magic()
+{
+    return Bytes{'M', 'C', 'F', 'X'};
+}
 
 // Walks a whole container; returns the final code and the names seen.
 int Walk(const Bytes &c, std::vector<std::string> *names, size_t size = SIZE_MAX)
@@ -135,8 +138,9 @@ TEST(McfContainer, RefusesRecordsThatRunPastTheEnd)
 
 TEST(McfContainer, RefusesNamesThatLeaveTheDirectory)
 {
-    const char *bad[] = {"..", ".", "..\\Windows\\win.ini", "sub/file.txt", "C:autoexec.bat",
-                         "\\boot.ini", "a\\b", "trailing/"};
+    const char *bad[] = {
+        "..",   ".",        "..\\Windows\\win.ini", "sub/file.txt", "C:autoexec.bat", "\\boot.ini",
+        "a\\b", "trailing/"};
     for (const char *name : bad) {
         Bytes c = Magic();
         AddRecord(&c, name, Bytes{1});

@@ -74,7 +74,8 @@ TEST(Crc32, EveryLengthAndAlignmentAgreesWithTheBitwiseCrc)
     for (uint32_t n : {4095u, 4096u, 4097u, 4096u + 19u, 4096u + 21u}) {
         uint32_t c = 0xFFFFFFFFu;
         EXPECT_EQ(~UpdateCrc32((const char *)data.data() + 3, &n, &c),
-                  BitwiseCrc(data.data() + 3, n)) << n;
+                  BitwiseCrc(data.data() + 3, n))
+            << n;
     }
     // All-ones and all-zeros words, where a lane that drops its register
     // or a bit of the fold would show.

@@ -20,7 +20,10 @@ Bytes Hex(std::initializer_list<int> bytes)
     return b;
 }
 
-Bytes Text(const char *s) { return Bytes(s, s + strlen(s)); }
+Bytes Text(const char *s)
+{
+    return Bytes(s, s + strlen(s));
+}
 
 Bytes Pattern(size_t n, uint32_t state)
 {
@@ -58,8 +61,8 @@ TEST(ImplodeDecode, ExampleStreams)
 // cut into reads: that is how a stream's slack is told without a second pass.
 TEST(ImplodeDecode, UnusedInputAfterTheEndUnit)
 {
-    const Bytes inputs[] = {Text("A"), Pattern(3000, 7), Pattern(9000, 11),
-                            Bytes(5000, 'x'), Text("abcabcabcabcabcabc")};
+    const Bytes inputs[] = {Text("A"), Pattern(3000, 7), Pattern(9000, 11), Bytes(5000, 'x'),
+                            Text("abcabcabcabcabcabc")};
     for (const Bytes &data : inputs) {
         for (ImplodeHeader h : {kBinary4k, kText4k}) {
             const Bytes stream = ImplodeOptimal(data.data(), data.size(), h);
@@ -84,7 +87,7 @@ TEST(ImplodeDecode, HeaderChecksInOrder)
         int mode, bits;
         uint32_t result;
     } cases[] = {
-        {0, 7, IMPLODE_BAD_DICTSIZE}, {2, 6, IMPLODE_BAD_MODE}, {2, 7, IMPLODE_BAD_DICTSIZE},
+        {0, 7, IMPLODE_BAD_DICTSIZE}, {2, 6, IMPLODE_BAD_MODE},     {2, 7, IMPLODE_BAD_DICTSIZE},
         {0, 3, IMPLODE_BAD_DICTSIZE}, {1, 0, IMPLODE_BAD_DICTSIZE}, {255, 4, IMPLODE_BAD_MODE},
         {0, 4, IMPLODE_OK},           {1, 5, IMPLODE_OK},           {1, 6, IMPLODE_OK},
     };
@@ -290,8 +293,10 @@ TEST(ImplodeDecode, EveryLengthAndDistanceInEveryHeader)
             DecodeRun run = Decode(w.Finish(), 1000);
             EXPECT_EQ(run.result, (uint32_t)IMPLODE_OK);
             EXPECT_EQ(run.out.size(), expected.size());
-            size_t at = std::mismatch(run.out.begin(), run.out.end(), expected.begin(),
-                                      expected.end()).first - run.out.begin();
+            size_t at =
+                std::mismatch(run.out.begin(), run.out.end(), expected.begin(), expected.end())
+                    .first -
+                run.out.begin();
             EXPECT_EQ(at, expected.size()) << "header " << mode << " " << k;
         }
     }
@@ -326,8 +331,9 @@ TEST(ImplodeDecode, WholeUnitsAndDropByDropAgreeAtEveryBlockEdge)
                         DecodeRun run = Decode(padded, chunk, first);
                         ReferenceDecoder::Outcome ref =
                             ReferenceDecoder::Run(padded.data(), padded.size(), first, chunk);
-                        SCOPED_TRACE(testing::Message() << "header " << mode << " " << k << " slack "
-                                                        << slack << " reads " << first << "/" << chunk);
+                        SCOPED_TRACE(testing::Message()
+                                     << "header " << mode << " " << k << " slack " << slack
+                                     << " reads " << first << "/" << chunk);
                         ASSERT_EQ(run.result, (uint32_t)IMPLODE_OK);
                         ASSERT_TRUE(run.out == data);
                         ASSERT_EQ(run.write_sizes, ref.writes);

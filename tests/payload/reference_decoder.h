@@ -100,8 +100,7 @@ private:
         for (uint32_t s = 0; s < 256; s++) {
             uint32_t b = implode_literal_code_bits[s];
             uint32_t code = implode_literal_codes[s];
-            if (b > 8 && Low(code, first) == seen &&
-                Low(buffer_, b - first) == code >> first)
+            if (b > 8 && Low(code, first) == seen && Low(buffer_, b - first) == code >> first)
                 return DropBits(b - first) ? s : IMPLODE_UNIT_INPUT_ENDED;
         }
         return IMPLODE_UNIT_INPUT_ENDED + 1; // unreachable

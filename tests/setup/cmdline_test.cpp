@@ -1,15 +1,15 @@
 // The command line of unattended installations.
+#include "cmdline.h"
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
-#include "cmdline.h"
 
 namespace {
 
 CommandLine Parsed(const char *line, unsigned accepted = SETUP_SWITCHES)
 {
     CommandLine c;
-    memset(&c, '#', sizeof c);   // an untouched field would show
+    memset(&c, '#', sizeof c); // an untouched field would show
     EXPECT_EQ(1, ParseCommandLine(line, accepted, &c)) << "line: " << line;
     return c;
 }
@@ -55,8 +55,7 @@ TEST(CommandLine, QuotedValuesKeepTheirBlanks)
     // The whole switch quoted, as scripts and shortcuts often do.
     EXPECT_STREQ("C:\\Program Files\\Korvu", Parsed("\"/D=C:\\Program Files\\Korvu\" /S").dir);
     // Quotes inside a value, and a backslash right before the closing quote.
-    EXPECT_STREQ("C:\\Program Files\\Korvu\\",
-                 Parsed("/D=C:\\\"Program Files\"\\Korvu\\\"\"").dir);
+    EXPECT_STREQ("C:\\Program Files\\Korvu\\", Parsed("/D=C:\\\"Program Files\"\\Korvu\\\"\"").dir);
     EXPECT_STREQ("C:\\Korvu\\", Parsed("/D=\"C:\\Korvu\\\" /S").dir);
     // Blanks at the ends are kept here; the installation trims them as the
     // dialog does.
@@ -70,16 +69,16 @@ TEST(CommandLine, QuotedValuesKeepTheirBlanks)
 TEST(CommandLine, MalformedLinesAreUsageErrors)
 {
     const char *lines[] = {
-        "S",                          // not a switch
-        "/X",                         // unknown
-        "/Silent",                    // not /S
-        "/S=1",                       // a flag switch with a value
-        "/D",                         // a value switch without '='
-        "/D=",                        // ... or without a value
-        "/D=\"\"",                    // ... an empty quoted one
+        "S",                           // not a switch
+        "/X",                          // unknown
+        "/Silent",                     // not /S
+        "/S=1",                        // a flag switch with a value
+        "/D",                          // a value switch without '='
+        "/D=",                         // ... or without a value
+        "/D=\"\"",                     // ... an empty quoted one
         "/D=C:\\Program Files\\Korvu", // blanks outside quotes leave a stray word
-        "/D=\"C:\\Program Files",     // quote left open
-        "/S /S",                      // given twice
+        "/D=\"C:\\Program Files",      // quote left open
+        "/S /S",                       // given twice
         "/D=C:\\a /d=C:\\b",
         "-S",
         "/",
@@ -92,8 +91,8 @@ TEST(CommandLine, MalformedLinesAreUsageErrors)
 
 TEST(CommandLine, ARefusedLineStillTellsOfItsSilentSwitch)
 {
-    for (const char *line : {"/D=C:\\Program Files\\Korvu /S", "/X /s", "/S /X",
-                             "/S /D=\"C:\\open"}) {
+    for (const char *line :
+         {"/D=C:\\Program Files\\Korvu /S", "/X /s", "/S /X", "/S /D=\"C:\\open"}) {
         CommandLine c;
         EXPECT_EQ(0, ParseCommandLine(line, SETUP_SWITCHES, &c)) << line;
         EXPECT_TRUE(c.given & SWITCH_SILENT) << line;
@@ -108,7 +107,7 @@ TEST(CommandLine, ValuesUpTo259Characters)
     std::string dir(259, 'a');
     EXPECT_EQ(dir, Parsed(("/D=" + dir).c_str()).dir);
     ExpectRefused(("/D=" + dir + "a").c_str());
-    std::string huge(5000, 'b');   // longer than any word buffer
+    std::string huge(5000, 'b'); // longer than any word buffer
     ExpectRefused(("/LOG=" + huge).c_str());
     ExpectRefused(("/" + huge).c_str());
 }

@@ -1,10 +1,10 @@
 // The log of unattended runs: appended, one line per event, line breaks of
 // a message folded.
+#include "log.h"
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <unistd.h>
 #include <string>
-#include "log.h"
+#include <unistd.h>
 
 TEST(Log, AppendsOneLinePerEvent)
 {
@@ -14,7 +14,7 @@ TEST(Log, AppendsOneLinePerEvent)
     ASSERT_EQ(12, write(fd, "earlier run\n", 12));
     close(fd);
 
-    LogLine("not written", NULL, NULL);   // no log open: nothing, no crash
+    LogLine("not written", NULL, NULL); // no log open: nothing, no crash
     ASSERT_EQ(1, LogOpen(path));
     LogLine("File ", "C:\\Korvu\\Korvu72.exe", NULL);
     LogLine("Error - Unable to create shortcut on the desktop \n\n(Status:5)", NULL, NULL);

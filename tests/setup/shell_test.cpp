@@ -1,8 +1,8 @@
 // The setup shell's own windows and routines, created for real under Wine.
-#include <gtest/gtest.h>
-#include "wintest.h"
-#include "setup.h"
 #include "resource.h"
+#include "setup.h"
+#include "wintest.h"
+#include <gtest/gtest.h>
 #include <stdio.h>
 
 namespace {
@@ -47,8 +47,8 @@ TEST(ReportFailure, StatusIsSignedDecimal)
     EXPECT_EQ("Internal Error 33\n\n(Status:-1)", minus.text);
     BoxWatch lowest = Report("x", "f", "c", (int)0x80000000, &result);
     EXPECT_EQ("x\n\n(Status:-2147483648)", lowest.text);
-    BoxWatch code = Report("Unable to create data directory", "setupdlg_OnCommand", "DoMakeDir",
-                           183, &result);
+    BoxWatch code =
+        Report("Unable to create data directory", "setupdlg_OnCommand", "DoMakeDir", 183, &result);
     EXPECT_EQ("Unable to create data directory\n\n(Status:183)", code.text);
 }
 
@@ -117,7 +117,7 @@ TEST_F(Defaults, DataOnlyIsAnUpgradeWithDefaultConfig)
 {
     WriteIni("[Korvu]\nData = D:\\Books\\Data\n");
     SetupOptions o = Fill();
-    EXPECT_STREQ("D:\\Books\\Data", o.data_path);   // taken although D:\Books does not exist
+    EXPECT_STREQ("D:\\Books\\Data", o.data_path); // taken although D:\Books does not exist
     EXPECT_EQ(1, o.upgrade);
     EXPECT_STREQ("C:\\Korvu", o.config_path);
     EXPECT_EQ(0, o.config_found);
@@ -125,7 +125,8 @@ TEST_F(Defaults, DataOnlyIsAnUpgradeWithDefaultConfig)
 
 TEST_F(Defaults, DataAndConfigAreBothTaken)
 {
-    WriteIni(";; comment\n[Other]\nData = wrong\n[Korvu]\nData = E:\\Ledgers\nConfig =  E:\\Cfg  \n");
+    WriteIni(
+        ";; comment\n[Other]\nData = wrong\n[Korvu]\nData = E:\\Ledgers\nConfig =  E:\\Cfg  \n");
     SetupOptions o = Fill();
     EXPECT_STREQ("E:\\Ledgers", o.data_path);
     EXPECT_STREQ("E:\\Cfg", o.config_path);
@@ -152,7 +153,7 @@ TEST_F(Defaults, LookupAddsNoSecondBackslash)
     EXPECT_EQ(1, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Data", value));
     lstrcpyA(value, "untouched");
     EXPECT_EQ(0, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Config", value));
-    EXPECT_STREQ("", value);   // key missing: the empty default
+    EXPECT_STREQ("", value); // key missing: the empty default
 }
 
 TEST_F(Defaults, LookupWithoutFileOrRoomLeavesTheBufferAlone)
@@ -161,7 +162,7 @@ TEST_F(Defaults, LookupWithoutFileOrRoomLeavesTheBufferAlone)
     EXPECT_EQ(0, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Data", value));
     EXPECT_STREQ("untouched", value);
     EXPECT_EQ(0, LookupPreviousSetting(NULL, "", "Korvu", "Data", value));
-    std::string deep = "C:\\" + std::string(254, 'a');   // no room for \Korvu.ini
+    std::string deep = "C:\\" + std::string(254, 'a'); // no room for \Korvu.ini
     EXPECT_EQ(0, LookupPreviousSetting(NULL, deep.c_str(), "Korvu", "Data", value));
     EXPECT_STREQ("untouched", value);
 }
@@ -254,7 +255,7 @@ TEST_F(Background, PaintsTealTitleAndCentredPicture)
     EXPECT_GT(shadowed, white * 8 / 10);
     for (int y = 0; y < 4; y++)
         for (int x = 0; x < 100; x++)
-            ASSERT_EQ(kTeal, client.at(x, y)) << x << "," << y;   // nothing above (4,4)
+            ASSERT_EQ(kTeal, client.at(x, y)) << x << "," << y; // nothing above (4,4)
 
     ExpectPictureCentred(client, BitmapPixels(g_hInstance, IDB_BACKGROUND));
 }
@@ -265,14 +266,15 @@ TEST_F(Background, SmallClientCutsThePictureEquallyAndRecentresOnResize)
     ShowWindow(window, SW_SHOWNORMAL);
     RECT want = {0, 0, 400, 300};
     AdjustWindowRect(&want, WS_OVERLAPPEDWINDOW, FALSE);
-    SetWindowPos(window, NULL, 10, 10, want.right - want.left, want.bottom - want.top, SWP_NOZORDER);
+    SetWindowPos(window, NULL, 10, 10, want.right - want.left, want.bottom - want.top,
+                 SWP_NOZORDER);
     UpdateWindow(window);
     PumpMessages(300);
     Pixels picture = BitmapPixels(g_hInstance, IDB_BACKGROUND);
     Pixels small = CaptureClient(window);
     ASSERT_EQ(400, small.width);
     ASSERT_EQ(300, small.height);
-    ExpectPictureCentred(small, picture);   // origin (-45, -75)
+    ExpectPictureCentred(small, picture); // origin (-45, -75)
 
     SetWindowPos(window, NULL, 0, 0, 700, 600, SWP_NOZORDER | SWP_NOMOVE);
     UpdateWindow(window);
@@ -381,4 +383,4 @@ TEST(FinishDialog, OkButtonClosesWithOne)
     EXPECT_EQ(1, RunFinish(&driver));
 }
 
-}  // namespace
+} // namespace

@@ -1,16 +1,17 @@
 // setup.exe started as a program, beside this test in C:\run, on the
 // Windows version the test chooses for it.
-#include <gtest/gtest.h>
-#include "wintest.h"
 #include "resource.h"
+#include "wintest.h"
+#include <gtest/gtest.h>
 
 namespace {
 
 void SetReportedVersion(const char *version)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe",
-                                             0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL,
+                              0, KEY_SET_VALUE, NULL, &key, NULL));
     RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
     RegCloseKey(key);
 }
@@ -33,7 +34,8 @@ PROCESS_INFORMATION StartSetup(WORD showCommand)
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
     std::string path = SetupPath();
-    EXPECT_TRUE(CreateProcessA(path.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    EXPECT_TRUE(
+        CreateProcessA(path.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         << path << " error " << GetLastError();
     return process;
 }
@@ -62,7 +64,8 @@ BOOL CALLBACK Look(HWND window, LPARAM param)
 }
 
 // Polls the program's windows until `done` says so or the time is up.
-template <typename Done> Seen Watch(DWORD pid, int ms, Done done)
+template <typename Done>
+Seen Watch(DWORD pid, int ms, Done done)
 {
     Seen seen;
     seen.pid = pid;
@@ -70,9 +73,12 @@ template <typename Done> Seen Watch(DWORD pid, int ms, Done done)
         Seen now;
         now.pid = pid;
         EnumWindows(Look, (LPARAM)&now);
-        if (now.background) seen.background = now.background;
-        if (now.setup) seen.setup = now.setup;
-        if (now.finish) seen.finish = now.finish;
+        if (now.background)
+            seen.background = now.background;
+        if (now.setup)
+            seen.setup = now.setup;
+        if (now.finish)
+            seen.finish = now.finish;
         if (done(seen))
             break;
         Sleep(50);
@@ -128,4 +134,4 @@ TEST(Startup, BackgroundIsMaximisedWhateverTheShowCommand_ExitSetupEndsQuietly)
     EXPECT_TRUE(after.finish == NULL) << "a finish dialog appeared after Exit Setup";
 }
 
-}  // namespace
+} // namespace

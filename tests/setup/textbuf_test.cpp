@@ -1,14 +1,14 @@
 // Bounded composition: every refusal leaves the buffer as it was.
+#include "textbuf.h"
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
-#include "textbuf.h"
 
 TEST(TextBuf, CopyAndAppendFitExactlyOrRefuse)
 {
     char buf[8];
     memset(buf, '#', sizeof buf);
-    EXPECT_EQ(1, CopyText(buf, sizeof buf, "1234567"));   // 7 + terminator
+    EXPECT_EQ(1, CopyText(buf, sizeof buf, "1234567")); // 7 + terminator
     EXPECT_STREQ("1234567", buf);
     EXPECT_EQ(0, CopyText(buf, sizeof buf, "12345678"));
     EXPECT_STREQ("1234567", buf);
@@ -28,7 +28,7 @@ TEST(TextBuf, JoinMayUseTheOutputAsEitherInput)
     EXPECT_STREQ("AcctAcct", buf);
     EXPECT_EQ(1, JoinText(buf, sizeof buf, "C:\\", buf));
     EXPECT_STREQ("C:\\AcctAcct", buf);
-    EXPECT_EQ(0, JoinText(buf, sizeof buf, buf, "12345"));   // 16 with terminator
+    EXPECT_EQ(0, JoinText(buf, sizeof buf, buf, "12345")); // 16 with terminator
     EXPECT_STREQ("C:\\AcctAcct", buf);
     EXPECT_EQ(1, JoinText(buf, sizeof buf, buf, "1234"));
     EXPECT_STREQ("C:\\AcctAcct1234", buf);
@@ -44,7 +44,7 @@ TEST(TextBuf, Backslashes)
     EXPECT_STREQ("C:\\Korvu\\", buf);
     strcpy(buf, "C:\\\\");
     DropBackslash(buf);
-    EXPECT_STREQ("C:\\", buf);   // only one
+    EXPECT_STREQ("C:\\", buf); // only one
     buf[0] = '\0';
     DropBackslash(buf);
     EXPECT_EQ(0, EndsWithBackslash(buf));

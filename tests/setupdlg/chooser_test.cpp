@@ -1,8 +1,8 @@
 // The three Change buttons with the shell's real folder browser, answered
 // by the watcher thread as a user would: cancel, or pick a folder and OK.
 #include "dlgdriver.h"
-#include "setupdlg.h"
 #include "resource.h"
+#include "setupdlg.h"
 #include "testfs.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -15,10 +15,7 @@ class FolderChooser : public ::testing::Test {
 protected:
     SetupOptions options;
 
-    void SetUp() override
-    {
-        FreshDialogTest(&options, kRoot);
-    }
+    void SetUp() override { FreshDialogTest(&options, kRoot); }
     void TearDown() override { RemoveTree(kRoot); }
 };
 
@@ -33,7 +30,6 @@ void ExpectOneBrowser(const std::vector<SeenWindow> &seen, const std::string &ti
 
 TEST_F(FolderChooser, CancelChangesNothing)
 {
-
     RunSetupDialog(&options, [&](HWND dialog) {
         for (int button : {IDC_BTN_CHANGE_APATH, IDC_BTN_CHANGE_DPATH, IDC_BTN_CHANGE_CPATH}) {
             QueueBrowserCancel();
@@ -147,4 +143,4 @@ TEST_F(FolderChooser, EachCallLeavesComAsItFoundIt)
     EXPECT_EQ(S_OK, first);
 }
 
-}  // namespace
+} // namespace

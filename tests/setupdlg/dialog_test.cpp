@@ -1,8 +1,8 @@
 // The setup dialog from template 102 with its real procedure, driven by
 // real focus changes, keys, typing and clicks.
 #include "dlgdriver.h"
-#include "setupdlg.h"
 #include "resource.h"
+#include "setupdlg.h"
 #include "testfs.h"
 #include <gtest/gtest.h>
 #include <string.h>
@@ -15,10 +15,7 @@ class SetupDialog : public ::testing::Test {
 protected:
     SetupOptions options;
 
-    void SetUp() override
-    {
-        FreshDialogTest(&options, kRoot);
-    }
+    void SetUp() override { FreshDialogTest(&options, kRoot); }
     void TearDown() override { RemoveTree(kRoot); }
 
     void SetPaths(const std::string &app, const std::string &data, const std::string &config)
@@ -53,7 +50,7 @@ void EnterAppDir(HWND dialog, const std::string &text)
 
 TEST_F(SetupDialog, OpensWithTheRecordsPathsAndFocusOnTheApplicationBox)
 {
-    options.data_path_edited = 1;     // opening fills the boxes: not an edit
+    options.data_path_edited = 1; // opening fills the boxes: not an edit
     options.config_path_edited = 1;
     HFONT labelFont = NULL;
     INT_PTR result = Run([&](HWND dialog) {
@@ -88,9 +85,8 @@ TEST_F(SetupDialog, OpensWithTheRecordsPathsAndFocusOnTheApplicationBox)
 TEST_F(SetupDialog, OpensAsUpgradeWhenTheRecordSaysSo)
 {
     options.upgrade = 1;
-    INT_PTR result = Run([&](HWND dialog) {
-        EXPECT_EQ("Upgradation", ControlText(dialog, IDC_LBL_STATE));
-    });
+    INT_PTR result =
+        Run([&](HWND dialog) { EXPECT_EQ("Upgradation", ControlText(dialog, IDC_LBL_STATE)); });
     EXPECT_EQ(kLeftOpen, result);
 }
 
@@ -134,7 +130,7 @@ TEST_F(SetupDialog, AKorvuIniInTheTypedDirectoryMakesAnUpgrade)
         EXPECT_EQ(0, options.data_path_edited);
         EXPECT_EQ(0, options.config_path_edited);
 
-        EnterAppDir(dialog, half);   // Data without Config
+        EnterAppDir(dialog, half); // Data without Config
         EXPECT_EQ("Upgradation", ControlText(dialog, IDC_LBL_STATE));
         EXPECT_EQ("D:\\HalfData", ControlText(dialog, IDC_EDT_DPATH));
         EXPECT_EQ(half, ControlText(dialog, IDC_EDT_CPATH));
@@ -172,7 +168,7 @@ TEST_F(SetupDialog, LeavingTheApplicationBoxUnchangedLooksAgain)
     Run([&](HWND dialog) {
         EXPECT_EQ("New Installation", ControlText(dialog, IDC_LBL_STATE));
         ASSERT_TRUE(WriteTextFile(app + "\\Korvu.ini", Ini("E:\\Ledger", "")));
-        FocusControl(dialog, IDC_EDT_CPATH);   // leave the box untouched
+        FocusControl(dialog, IDC_EDT_CPATH); // leave the box untouched
         EXPECT_EQ("Upgradation", ControlText(dialog, IDC_LBL_STATE));
         EXPECT_EQ("E:\\Ledger", ControlText(dialog, IDC_EDT_DPATH));
         EXPECT_EQ(app, ControlText(dialog, IDC_EDT_CPATH));
@@ -182,7 +178,7 @@ TEST_F(SetupDialog, LeavingTheApplicationBoxUnchangedLooksAgain)
 
 TEST_F(SetupDialog, LongTextsStayWholeOrAreRefused)
 {
-    std::string app = "C:\\" + std::string(252, 'a');   // 255 characters
+    std::string app = "C:\\" + std::string(252, 'a'); // 255 characters
     INT_PTR result = Run([&](HWND dialog) {
         // What the box takes is what Install reads: no 260th character.
         TypeInto(dialog, IDC_EDT_DPATH, "D:\\" + std::string(257, 'd'));
@@ -259,7 +255,7 @@ TEST_F(SetupDialog, EnterCommandWithTheFocusOnInstallRunsInstall)
     SetPaths(app, app + "\\Data", app);
     INT_PTR result = Run([&](HWND dialog) {
         FocusControl(dialog, IDC_BTN_INSTALL);
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);   // as from the Enter key
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0); // as from the Enter key
         EXPECT_TRUE(IsWindowVisible(dialog)) << "Install is posted, not run at once";
         Pump(dialog);
     });
@@ -372,7 +368,8 @@ TEST_F(SetupDialog, TooLongApplicationPathsAreToldTheirLengthUpToTheBoxsLimit)
             EnterAppDir(dialog, app);
             Click(dialog, IDC_BTN_INSTALL);
             EXPECT_EQ("[box] Application path cannot be greater than 240 characters.\n",
-                      MessagesOf(TakeSeen())) << length << " characters";
+                      MessagesOf(TakeSeen()))
+                << length << " characters";
         }
         EXPECT_EQ(0, EntriesIn(kRoot)) << "nothing may be created";
         Click(dialog, IDC_BTN_EXIT);
@@ -478,4 +475,4 @@ TEST_F(SetupDialog, Nt351DisablesTheFirstTwoChangeButtons)
     });
 }
 
-}  // namespace
+} // namespace

@@ -1,10 +1,11 @@
 #include "dlgdriver.h"
-#include "testfs.h"
-#include "setupdlg.h"
 #include "resource.h"
-#include <shlobj.h>
+#include "setupdlg.h"
+#include "testfs.h"
+#include "wintest.h"
 #include <commctrl.h>
 #include <deque>
+#include <shlobj.h>
 
 namespace {
 
@@ -18,7 +19,7 @@ struct DriverState {
     std::vector<SeenWindow> seen;
     std::deque<BrowserAction> actions;
     DWORD uiThread;
-    HWND owner;    // the test's window that owns the setup dialog
+    HWND owner; // the test's window that owns the setup dialog
     HWND dialog;
     HANDLE stop;
     const std::function<void(HWND)> *scenario;
@@ -36,20 +37,6 @@ void EnsureLock()
     }
 }
 
-std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window)
-{
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
 {
     reinterpret_cast<std::vector<HWND> *>(param)->push_back(window);
@@ -62,9 +49,9 @@ std::string StaticTexts(HWND window)
     EnumChildWindows(window, CollectWindow, (LPARAM)&children);
     std::string joined;
     for (HWND child : children) {
-        if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0)
+        if (lstrcmpiA(ClassName(child).c_str(), "Static") != 0)
             continue;
-        std::string text = TextOf(child);
+        std::string text = WindowText(child);
         if (text.empty())
             continue;
         if (!joined.empty())
@@ -76,12 +63,8 @@ std::string StaticTexts(HWND window)
 
 void AnswerMessageBox(HWND box, SeenWindow &seen)
 {
-    char text[1024] = "";
-    // The message box's text control has the id 0xFFFF.
-    if (!GetDlgItemTextA(box, 0xFFFF, text, sizeof text))
-        lstrcpynA(text, StaticTexts(box).c_str(), sizeof text);
-    seen.text = text;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+    seen.text = MessageBoxText(box);
+    PressButton(box, IDOK);
 }
 
 // The text of the folder the browser's tree has selected.
@@ -116,7 +99,7 @@ static void SelectInBrowser(HWND browser, const std::string &path)
         if (!name.empty() && lstrcmpiA(selected.c_str(), name.c_str()) == 0)
             return;
         if (name.empty() && selected.find(path.substr(0, 2)) != std::string::npos)
-            return;   // a drive root: its item shows the drive, as "(C:)"
+            return; // a drive root: its item shows the drive, as "(C:)"
     }
 }
 
@@ -146,8 +129,7 @@ HWND FindModalChild()
     EnumThreadWindows(g_driver.uiThread, CollectWindow, (LPARAM)&windows);
     for (HWND window : windows) {
         HWND owner = GetWindow(window, GW_OWNER);
-        if (owner && IsWindowVisible(window) && ClassOf(window) == "#32770" &&
-            ClassOf(owner) == "#32770")
+        if (owner && IsVisibleDialog(window) && ClassName(owner) == "#32770")
             return window;
     }
     return NULL;
@@ -158,7 +140,7 @@ DWORD WINAPI WatcherMain(void *)
     HWND answered = NULL;
     while (WaitForSingleObject(g_driver.stop, 20) == WAIT_TIMEOUT) {
         if (answered && IsWindow(answered))
-            continue;   // still closing
+            continue; // still closing
         answered = FindModalChild();
         if (!answered)
             continue;
@@ -166,7 +148,7 @@ DWORD WINAPI WatcherMain(void *)
         // before the dialog has finished opening).
         HWND owner = GetWindow(answered, GW_OWNER);
         SeenWindow seen = {false, GetWindow(owner, GW_OWNER) == g_driver.owner,
-                           TextOf(answered), ""};
+                           WindowText(answered), ""};
         if (seen.caption == SETUP_TITLE)
             AnswerMessageBox(answered, seen);
         else
@@ -214,7 +196,7 @@ HWND CreateOwner()
                            NULL, NULL, GetModuleHandleA(NULL), NULL);
 }
 
-}  // namespace
+} // namespace
 
 void QueueBrowserCancel()
 {
@@ -245,12 +227,10 @@ INT_PTR RunSetupDialog(SetupOptions *options, const std::function<void(HWND)> &s
     g_driver.stop = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE watcher = CreateThread(NULL, 0, WatcherMain, NULL, 0, NULL);
 
-    INT_PTR result =
-        dialogTemplate
-            ? DialogBoxIndirectParamA(g_hInstance, dialogTemplate, owner, SetupDlgProc,
-                                      (LPARAM)options)
-            : DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
-                              (LPARAM)options);
+    INT_PTR result = dialogTemplate ? DialogBoxIndirectParamA(g_hInstance, dialogTemplate, owner,
+                                                              SetupDlgProc, (LPARAM)options)
+                                    : DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP),
+                                                      owner, SetupDlgProc, (LPARAM)options);
 
     SetEvent(g_driver.stop);
     WaitForSingleObject(watcher, INFINITE);

@@ -4,16 +4,17 @@
 // browser) and records what they showed.
 #pragma once
 #include <windows.h>
+
+#include "setup.h"
 #include <functional>
 #include <string>
 #include <vector>
-#include "setup.h"
 
 struct SeenWindow {
-    bool browser;          // the folder browser; else a message box
-    bool ownedByDialog;    // owned by the setup dialog
+    bool browser;       // the folder browser; else a message box
+    bool ownedByDialog; // owned by the setup dialog
     std::string caption;
-    std::string text;      // box: its message; browser: its static texts, '|'-joined
+    std::string text; // box: its message; browser: its static texts, '|'-joined
 };
 
 // What the watcher does with the next folder browser (default: cancel).

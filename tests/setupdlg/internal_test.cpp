@@ -1,8 +1,8 @@
 // Internal errors 51 to 65: a control the dialog cannot find is reported
 // with its number, once, and ends the dialog with 2.
 #include "dlgdriver.h"
-#include "setupdlg.h"
 #include "resource.h"
+#include "setupdlg.h"
 #include "testfs.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -14,7 +14,7 @@ const std::string kRoot = "C:\\sdtest\\internal";
 // A dialog template in memory with the given controls and nothing else.
 struct Control {
     int id;
-    WORD classAtom;   // 0x80 button, 0x81 edit, 0x82 static
+    WORD classAtom; // 0x80 button, 0x81 edit, 0x82 static
 };
 
 std::vector<WORD> BuildTemplate(const std::vector<Control> &controls)
@@ -29,11 +29,11 @@ std::vector<WORD> BuildTemplate(const std::vector<Control> &controls)
     words.push_back((WORD)controls.size());
     for (WORD value : {10, 10, 200, 120})
         words.push_back(value);
-    words.insert(words.end(), {0, 0, 0});   // no menu, default class, no title
+    words.insert(words.end(), {0, 0, 0}); // no menu, default class, no title
     short y = 5;
     for (const Control &control : controls) {
         if (words.size() % 2)
-            words.push_back(0);   // items start on a DWORD boundary
+            words.push_back(0); // items start on a DWORD boundary
         put32(WS_CHILD | WS_VISIBLE | WS_TABSTOP | (control.classAtom == 0x81 ? WS_BORDER : 0));
         put32(0);
         for (short value : {(short)5, y, (short)150, (short)12})
@@ -55,10 +55,7 @@ class InternalErrors : public ::testing::Test {
 protected:
     SetupOptions options;
 
-    void SetUp() override
-    {
-        FreshDialogTest(&options, kRoot);
-    }
+    void SetUp() override { FreshDialogTest(&options, kRoot); }
     void TearDown() override { RemoveTree(kRoot); }
 
     // Exactly one report, of this number, with a status line.
@@ -84,12 +81,13 @@ TEST_F(InternalErrors, OpeningWithoutABoxOrTheLabel)
             &options, [&](HWND) { scenarioRan = true; },
             reinterpret_cast<const DLGTEMPLATE *>(words.data()));
         EXPECT_EQ(2, result) << "without control " << kAllInitControls[missing].id;
-        ExpectOneReport(numbers[missing], "without " + std::to_string(kAllInitControls[missing].id));
+        ExpectOneReport(numbers[missing],
+                        "without " + std::to_string(kAllInitControls[missing].id));
     }
     // The complete set opens normally.
     std::vector<WORD> words = BuildTemplate(kAllInitControls);
-    INT_PTR result = RunSetupDialog(&options, [&](HWND) {},
-                                    reinterpret_cast<const DLGTEMPLATE *>(words.data()));
+    INT_PTR result = RunSetupDialog(
+        &options, [&](HWND) {}, reinterpret_cast<const DLGTEMPLATE *>(words.data()));
     EXPECT_EQ(kLeftOpen, result);
     EXPECT_EQ("", MessagesOf(TakeSeen()));
 }
@@ -98,19 +96,15 @@ enum Trigger { kEnter, kLeaveAppBox, kChangeApp, kChangeData, kChangeConfig };
 
 struct LostControlCase {
     int number;
-    int lost;      // the control destroyed while the dialog is open
+    int lost; // the control destroyed while the dialog is open
     Trigger trigger;
 };
 
 void Fire(HWND dialog, Trigger trigger)
 {
     switch (trigger) {
-    case kEnter:
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        break;
-    case kLeaveAppBox:
-        FocusControl(dialog, IDC_BTN_EXIT);
-        break;
+    case kEnter: SendMessageA(dialog, WM_COMMAND, IDOK, 0); break;
+    case kLeaveAppBox: FocusControl(dialog, IDC_BTN_EXIT); break;
     case kChangeApp:
         QueueBrowserChoice(kRoot);
         Click(dialog, IDC_BTN_CHANGE_APATH);
@@ -142,8 +136,8 @@ TEST_F(InternalErrors, ControlsLostWhileTheDialogIsOpen)
             // Enter needs the focus in a live box; a Change button is
             // pressed from outside the application box, which would first
             // follow on leaving.
-            int focus = c.trigger == kEnter || c.trigger == kLeaveAppBox ? IDC_EDT_APATH
-                                                                          : IDC_BTN_EXIT;
+            int focus =
+                c.trigger == kEnter || c.trigger == kLeaveAppBox ? IDC_EDT_APATH : IDC_BTN_EXIT;
             if (focus == c.lost)
                 focus = IDC_EDT_CPATH;
             FocusControl(dialog, focus);
@@ -161,4 +155,4 @@ TEST_F(InternalErrors, ControlsLostWhileTheDialogIsOpen)
     }
 }
 
-}  // namespace
+} // namespace

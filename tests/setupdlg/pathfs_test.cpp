@@ -1,6 +1,6 @@
 // DoMakeDir, ConfigFileExists and FileExists on Wine's real file system.
-#include "setupdlg.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "testfs.h"
 #include <gtest/gtest.h>
 #include <string.h>
@@ -36,10 +36,10 @@ TEST_F(PathFs, CreatesEveryMissingLevel)
     EXPECT_TRUE(DirExists(kRoot + "\\A"));
     EXPECT_TRUE(DirExists(kRoot + "\\A\\B"));
 
-    EXPECT_EQ(0, MakeDir(kRoot + "\\A\\\\C\\\\D"));   // doubled backslashes
+    EXPECT_EQ(0, MakeDir(kRoot + "\\A\\\\C\\\\D")); // doubled backslashes
     EXPECT_TRUE(DirExists(kRoot + "\\A\\C\\D"));
 
-    EXPECT_EQ(0, MakeDir("C:\\"));   // the root itself is never created
+    EXPECT_EQ(0, MakeDir("C:\\")); // the root itself is never created
 }
 
 TEST_F(PathFs, ExistingLevelsCountAsSuccess)
@@ -111,7 +111,7 @@ TEST_F(PathFs, ConfigFileExistsWithOrWithoutBackslash)
     ASSERT_TRUE(WriteTextFile(kRoot + "\\Acct7\\Korvu.ini", "[Korvu]\r\n"));
     EXPECT_EQ(1, ConfigFileExists((kRoot + "\\Acct7").c_str()));
     EXPECT_EQ(1, ConfigFileExists((kRoot + "\\Acct7\\").c_str()));
-    EXPECT_EQ(1, ConfigFileExists((kRoot + "\\ACCT7").c_str()));   // case-insensitive
+    EXPECT_EQ(1, ConfigFileExists((kRoot + "\\ACCT7").c_str())); // case-insensitive
     EXPECT_EQ(0, ConfigFileExists((kRoot + "\\Other").c_str()));
     EXPECT_EQ(0, ConfigFileExists("")) << "no directory, no file";
 
@@ -146,4 +146,4 @@ TEST_F(PathFs, FileExistsForFilesDirectoriesAndWildcards)
     EXPECT_EQ(0, FileExists((MissingDrive() + "\\x").c_str()));
 }
 
-}  // namespace
+} // namespace

@@ -41,7 +41,7 @@ TEST(TrimSpaces, DropsOnlySpacesAroundTheText)
     EXPECT_EQ("", Trimmed(""));
     EXPECT_EQ("a b", Trimmed(" a b "));
     EXPECT_EQ("C:\\Acct7", Trimmed("  C:\\Acct7  "));
-    EXPECT_EQ("\tx\t", Trimmed("\tx\t"));      // a tab is not a space
+    EXPECT_EQ("\tx\t", Trimmed("\tx\t")); // a tab is not a space
     EXPECT_EQ("\t x", Trimmed(" \t x  "));
     EXPECT_EQ("x", Trimmed("x"));
     EXPECT_EQ("x", Trimmed("x      "));
@@ -78,18 +78,18 @@ Completion Complete(const std::string &path, const std::string &base, int addBac
     return {result, buf.text};
 }
 
-#define EXPECT_COMPLETES(want, p, b, opt)                                              \
-    do {                                                                              \
-        Completion c_ = Complete(p, b, opt);                                          \
-        EXPECT_EQ(1, c_.result) << "path " << (p) << " base " << (b);                 \
-        EXPECT_EQ(std::string(want), c_.path) << "path " << (p) << " base " << (b);   \
+#define EXPECT_COMPLETES(want, p, b, opt)                                           \
+    do {                                                                            \
+        Completion c_ = Complete(p, b, opt);                                        \
+        EXPECT_EQ(1, c_.result) << "path " << (p) << " base " << (b);               \
+        EXPECT_EQ(std::string(want), c_.path) << "path " << (p) << " base " << (b); \
     } while (0)
 
-#define EXPECT_REFUSED(p, b, opt)                                                     \
-    do {                                                                              \
-        Completion c_ = Complete(p, b, opt);                                          \
-        EXPECT_EQ(0, c_.result) << "path " << (p) << " base " << (b);                 \
-        EXPECT_EQ(std::string(p), c_.path) << "a refused path must stay as it was";   \
+#define EXPECT_REFUSED(p, b, opt)                                                   \
+    do {                                                                            \
+        Completion c_ = Complete(p, b, opt);                                        \
+        EXPECT_EQ(0, c_.result) << "path " << (p) << " base " << (b);               \
+        EXPECT_EQ(std::string(p), c_.path) << "a refused path must stay as it was"; \
     } while (0)
 
 TEST(ValidateAndCompletePath, DriveAndRootedPathsAreTakenAsTheyStand)
@@ -110,7 +110,7 @@ TEST(ValidateAndCompletePath, ColonOnlyAfterALetterInSecondPlace)
     EXPECT_REFUSED(":", "C:\\", 1);
     EXPECT_REFUSED("Acct:", "C:\\", 0);
     EXPECT_REFUSED("\\\\srv\\a:b", "C:\\", 0);
-    EXPECT_REFUSED("\xC4:\\x", "C:\\", 0);     // letters are ASCII only
+    EXPECT_REFUSED("\xC4:\\x", "C:\\", 0); // letters are ASCII only
     EXPECT_REFUSED("", "C:\\", 1);
 }
 
@@ -127,13 +127,13 @@ TEST(ValidateAndCompletePath, RelativeTextGoesUnderTheBase)
 
 TEST(ValidateAndCompletePath, ResultsBeyond259CharactersAreRefused)
 {
-    std::string app = "C:\\" + std::string(256, 'a');   // 259 characters
-    EXPECT_REFUSED(app, "", 1);                          // no room for the backslash
+    std::string app = "C:\\" + std::string(256, 'a'); // 259 characters
+    EXPECT_REFUSED(app, "", 1);                       // no room for the backslash
     EXPECT_COMPLETES(app, app, "", 0);
     std::string app258 = "C:\\" + std::string(255, 'a');
     EXPECT_COMPLETES(app258 + "\\", app258, "", 1);
-    std::string base = "C:\\" + std::string(250, 'b') + "\\";   // 254 characters
-    EXPECT_COMPLETES(base + "Data\\", "Data", base, 1);         // 259
+    std::string base = "C:\\" + std::string(250, 'b') + "\\"; // 254 characters
+    EXPECT_COMPLETES(base + "Data\\", "Data", base, 1);       // 259
     EXPECT_REFUSED("Data1", base, 1);
     EXPECT_REFUSED("Data12", base, 0);
     EXPECT_COMPLETES(base + "Data1", "Data1", base, 0);
@@ -161,7 +161,7 @@ TEST(DeriveDataPath, OneBackslashBeforeDataAndBounded)
     ASSERT_EQ(1, DeriveDataPath(out, sizeof out, "C:\\"));
     EXPECT_STREQ("C:\\Data", out);
 
-    std::string fits = "C:\\" + std::string(251, 'a');       // +"\Data" = 259
+    std::string fits = "C:\\" + std::string(251, 'a'); // +"\Data" = 259
     ASSERT_EQ(1, DeriveDataPath(out, sizeof out, fits.c_str()));
     EXPECT_EQ(fits + "\\Data", out);
     strcpy(out, "untouched");
@@ -173,7 +173,7 @@ TEST(DeriveDataPath, OneBackslashBeforeDataAndBounded)
 // Records every level the walk asks for and answers from a script.
 struct Recorder {
     std::vector<std::string> levels;
-    std::vector<int> answers;   // one per level; 0 once they run out
+    std::vector<int> answers; // one per level; 0 once they run out
 };
 
 int RecordLevel(const char *level, void *context)
@@ -254,7 +254,7 @@ TEST(WalkDirLevels, WhichCodesLetTheWalkGoOn)
     EXPECT_EQ(2u, w.levels.size());
 }
 
-}  // namespace
+} // namespace
 
 TEST(AppPathLimit, DirectoryBackslashAndLongestNameFit259Characters)
 {

@@ -2,8 +2,8 @@
 // container linked into this test program, as into setup.exe): Install
 // refuses an application directory that would leave no room for it.
 #include "dlgdriver.h"
-#include "setupdlg.h"
 #include "resource.h"
+#include "setupdlg.h"
 #include "testfs.h"
 #include <gtest/gtest.h>
 
@@ -25,12 +25,14 @@ TEST_F(PayloadLimit, ApplicationPathsTooLongForThePayloadsLongestNameAreRefused)
     std::string app = kRoot + "\\" + std::string(kLimit - kRoot.size() - 1, 'a');
     ASSERT_EQ(kLimit, app.size());
     INT_PTR result = RunSetupDialog(&options, [&](HWND dialog) {
-        for (const std::string &text : {app + "b", app + "b\\", kRoot + "\\" + std::string(200, 'c')}) {
+        for (const std::string &text :
+             {app + "b", app + "b\\", kRoot + "\\" + std::string(200, 'c')}) {
             TypeInto(dialog, IDC_EDT_APATH, text);
             FocusControl(dialog, IDC_EDT_DPATH);
             Click(dialog, IDC_BTN_INSTALL);
             EXPECT_EQ("[box] Application path cannot be greater than 60 characters.\n",
-                      MessagesOf(TakeSeen())) << text;
+                      MessagesOf(TakeSeen()))
+                << text;
             EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
             EXPECT_EQ(0, EntriesIn(kRoot)) << "nothing may be created: " << text;
         }

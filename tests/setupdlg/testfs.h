@@ -1,10 +1,10 @@
 // Real files and directories for the tests, on Wine's file system.
 #pragma once
 #include <windows.h>
+
+#include "wintest.h"
 #include <string>
 
-// Removes a directory and everything under it; absent is fine.
-void RemoveTree(const std::string &path);
 // An empty directory at path (its parents created), removing what was there.
 void FreshDir(const std::string &path);
 // A file with the given content; true when written whole.

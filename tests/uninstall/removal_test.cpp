@@ -1,8 +1,9 @@
 // RemoveInstallation on real files: only what the record names goes, a
 // cut or foreign line touches nothing, and what cannot go is named.
-#include <gtest/gtest.h>
-#include "uninstall.h"
 #include "log.h"
+#include "uninstall.h"
+#include "wintest.h"
+#include <gtest/gtest.h>
 #include <stdio.h>
 #include <string>
 
@@ -28,38 +29,17 @@ void Write(const std::string &path, const std::string &bytes)
     fclose(file);
 }
 
-void RemoveAll(const std::string &dir)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = dir + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveAll(path + "\\");
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
-
 class Removal : public ::testing::Test {
 protected:
     void SetUp() override
     {
         app = Scratch();
-        RemoveAll(app);
+        RemoveTree(app);
         ASSERT_TRUE(CreateDirectoryA(app.c_str(), NULL)) << app;
         CreateDirectoryA((app + "Data").c_str(), NULL);
         ZeroMemory(&removal, sizeof removal);
     }
-    void TearDown() override { RemoveAll(app); }
+    void TearDown() override { RemoveTree(app); }
 
     // Writes the record and reads it back as the uninstaller does.
     void Load(const std::string &lines)
@@ -87,17 +67,17 @@ TEST_F(Removal, OnlyWhatTheRecordNamesGoesAndTheDataStays)
     Write(group + "\\Korvu 7.2.lnk", "link");
     Write(group + "\\Mine.lnk", "the user's shortcut");
     // CR LF and LF lines; a file already gone is no failure.
-    Load("\r\nFile=Korvu72.exe\r\nFile=Readme.txt\nFile=Gone.txt\r\nFile=Uninst72.exe\r\nGroup=" + group +
-         "\r\nLink=" + group + "\\Korvu 7.2.lnk");
+    Load("\r\nFile=Korvu72.exe\r\nFile=Readme.txt\nFile=Gone.txt\r\nFile=Uninst72.exe\r\nGroup=" +
+         group + "\r\nLink=" + group + "\\Korvu 7.2.lnk");
     EXPECT_EQ(app + "Data", std::string(record.data));
     EXPECT_EQ(app, std::string(record.config));
     RemoveInstallation(&record, &removal);
     FreeRecord(&record);
 
     EXPECT_EQ(0, removal.failures) << removal.failed[0];
-    EXPECT_EQ(4, removal.files);   // Korvu72.exe, Readme.txt, Korvu.ini, the record
+    EXPECT_EQ(4, removal.files); // Korvu72.exe, Readme.txt, Korvu.ini, the record
     EXPECT_EQ(1, removal.links);
-    EXPECT_EQ(0, removal.groups);  // it holds the user's shortcut
+    EXPECT_EQ(0, removal.groups); // it holds the user's shortcut
     for (const char *gone : {"Korvu72.exe", "Readme.txt", "Korvu.ini", "Uninst72.dat"})
         EXPECT_FALSE(Exists(app + gone)) << gone;
     EXPECT_TRUE(Exists(app + "Notes.txt"));
@@ -113,21 +93,23 @@ TEST_F(Removal, ACutOrForeignLineTouchesNothing)
     std::string shortName(259 - app.size(), 'a');
     Write(app + shortName, "not ours");
     Write(app + "Keep.txt", "not ours either");
-    Load("\nFile=" + shortName + "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb" +
+    Load("\nFile=" + shortName +
+         "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb" +
          "\nfile=Keep.txt\nFiles=Keep.txt\n File=Keep.txt\nFile=");
     RemoveInstallation(&record, &removal);
     FreeRecord(&record);
     EXPECT_TRUE(Exists(app + shortName));
     EXPECT_TRUE(Exists(app + "Keep.txt"));
     EXPECT_EQ(0, removal.failures);
-    EXPECT_EQ(1, removal.files);   // the record itself
+    EXPECT_EQ(1, removal.files); // the record itself
 }
 
 TEST_F(Removal, AFileInUseIsNamedAndTheRestGoes)
 {
     Write(app + "Ledger.kdb", "sample");
     Write(app + "Korvu72.exe", "MZ");
-    HANDLE held = CreateFileA((app + "Ledger.kdb").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE held =
+        CreateFileA((app + "Ledger.kdb").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Load("\nFile=Ledger.kdb\nFile=Korvu72.exe");
     RemoveInstallation(&record, &removal);
@@ -138,7 +120,8 @@ TEST_F(Removal, AFileInUseIsNamedAndTheRestGoes)
     EXPECT_FALSE(Exists(app + "Korvu72.exe"));
     char text[4096];
     ComposeResult(&record, &removal, text, sizeof text);
-    EXPECT_NE(std::string::npos, std::string(text).find("Could not be removed:\n" + app + "Ledger.kdb (in use)"))
+    EXPECT_NE(std::string::npos,
+              std::string(text).find("Could not be removed:\n" + app + "Ledger.kdb (in use)"))
         << text;
 }
 
@@ -155,7 +138,8 @@ TEST_F(Removal, ManyFailuresAreCountedBeyondThoseNamed)
     EXPECT_NE(std::string::npos, shown.find("C:\\x0 (access denied)")) << shown;
     EXPECT_EQ(std::string::npos, shown.find("C:\\x6")) << shown;
     EXPECT_NE(std::string::npos, shown.find("\nand 3 more.")) << shown;
-    EXPECT_NE(std::string::npos, shown.find("Your data in D:\\Books and the configuration in D:\\Cfg are kept."))
+    EXPECT_NE(std::string::npos,
+              shown.find("Your data in D:\\Books and the configuration in D:\\Cfg are kept."))
         << shown;
 }
 
@@ -168,4 +152,4 @@ TEST_F(Removal, NoRecordIsNothingToGoBy)
     EXPECT_FALSE(SameDirectory("", ""));
 }
 
-}  // namespace
+} // namespace

@@ -8,10 +8,10 @@
 
 #include <vector>
 
+#include "crc32.h"
 #include "le.h"
 #include "mcfformat.h"
 #include "message.h"
-#include "crc32.h"
 #include "peres.h"
 
 void CheckValueSum::Add(const unsigned char *data, size_t size)
@@ -42,8 +42,8 @@ bool CrcOfRange(int fd, uint64_t offset, uint32_t length, uint32_t *crc)
     CheckValueSum sum;
     std::vector<unsigned char> buffer(1 << 16);
     while (sum.length < length) {
-        size_t want = length - sum.length < buffer.size() ? (size_t)(length - sum.length)
-                                                          : buffer.size();
+        size_t want =
+            length - sum.length < buffer.size() ? (size_t)(length - sum.length) : buffer.size();
         ssize_t got = pread(fd, buffer.data(), want, (off_t)(offset + sum.length));
         if (got <= 0)
             return false;

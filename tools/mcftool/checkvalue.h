@@ -23,7 +23,7 @@ enum class CheckValueState {
     Absent,     // built before setup.exe checked itself
     Matches,
     Mismatch,
-    Damaged,    // resource 122 too short to hold a check value
+    Damaged, // resource 122 too short to hold a check value
 };
 struct CheckValueFound {
     CheckValueState state = CheckValueState::NotAnImage;

@@ -21,8 +21,8 @@ int CmdBuild(int argc, char **argv)
     CommandLine c;
     std::string out_path, why;
     std::vector<InputFile> files;
-    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c,
-                          &out_path, &files))
+    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c, &out_path,
+                          &files))
         return c.status;
     Bytes stub;
     if (!ReadWholeFile(c.opt.stub, &stub))
@@ -39,12 +39,13 @@ int CmdBuild(int argc, char **argv)
     // stays bounded whatever the payload's size.
     SpillBuffer container;
     CheckValueSum sum;
-    if (!WriteContainer(files, c.opt.best,
-                        [&](const unsigned char *data, size_t size) {
-                            sum.Add(data, size);
-                            return container.Append(data, size);
-                        },
-                        &why))
+    if (!WriteContainer(
+            files, c.opt.best,
+            [&](const unsigned char *data, size_t size) {
+                sum.Add(data, size);
+                return container.Append(data, size);
+            },
+            &why))
         return Fail(why);
     // The check value beside the payload, as resource 122: setup.exe
     // compares it before it writes anything.
@@ -79,8 +80,7 @@ int CmdBuild(int argc, char **argv)
     }
     if (verified.files != files.size())
         return Fail(out_path + ": not written: the written resource holds " +
-                    std::to_string(verified.files) + " files, not " +
-                    std::to_string(files.size()));
+                    std::to_string(verified.files) + " files, not " + std::to_string(files.size()));
     struct stat st;
     uint64_t image_size = fstat(fileno(out.file()), &st) == 0 ? (uint64_t)st.st_size : 0;
     if (!out.Commit(&why))

@@ -23,13 +23,14 @@ int CmdCheckValue(int argc, char **argv)
         return Fail(problem);
     CheckValueSum sum;
     bool magic = false;
-    if (!ReadPieces(in, kMaxFormatSize,
-                    [&](const unsigned char *data, size_t size) {
-                        if (sum.length == 0)
-                            magic = size >= 4 && std::string((const char *)data, 4) == MCF_MAGIC;
-                        sum.Add(data, size);
-                    },
-                    &why))
+    if (!ReadPieces(
+            in, kMaxFormatSize,
+            [&](const unsigned char *data, size_t size) {
+                if (sum.length == 0)
+                    magic = size >= 4 && std::string((const char *)data, 4) == MCF_MAGIC;
+                sum.Add(data, size);
+            },
+            &why))
         return Fail(in + ": " + why);
     if (!magic)
         return Fail(in + ": not a container (no \"" MCF_MAGIC "\" at its start)");

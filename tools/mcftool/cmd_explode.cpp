@@ -103,7 +103,8 @@ int CmdExplode(int argc, char **argv)
         return Fail(in_name + ": " MCF_TOO_LARGE);
     if (result != IMPLODE_OK) {
         // OUT is left as it was; on standard output the part decoded is out.
-        Fail(in_name + ": " + ImplodeResultName(result) + (out.is_stdout() ? "" : " (not written)"));
+        Fail(in_name + ": " + ImplodeResultName(result) +
+             (out.is_stdout() ? "" : " (not written)"));
         return 10 + (int)result;
     }
     if (e.write_failed) {

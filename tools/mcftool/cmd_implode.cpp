@@ -31,17 +31,18 @@ int CmdImplode(int argc, char **argv)
     bool write_failed = false;
     Progress progress(size, 1);
     progress.StartFile(in == "-" ? std::string("standard input") : in, size);
-    bool ok = ReadPieces(in, kImplodeMaxInput,
-                         [&](const unsigned char *data, size_t n) {
-                             encoder.Write(data, n);
-                             encoder.Take(&stream);
-                             if (!write_failed && !stream.empty() &&
-                                 fwrite(stream.data(), 1, stream.size(), sink) != stream.size())
-                                 write_failed = true;
-                             stream.clear();
-                             progress.Update(encoder.InputSize());
-                         },
-                         &why);
+    bool ok = ReadPieces(
+        in, kImplodeMaxInput,
+        [&](const unsigned char *data, size_t n) {
+            encoder.Write(data, n);
+            encoder.Take(&stream);
+            if (!write_failed && !stream.empty() &&
+                fwrite(stream.data(), 1, stream.size(), sink) != stream.size())
+                write_failed = true;
+            stream.clear();
+            progress.Update(encoder.InputSize());
+        },
+        &why);
     progress.Clear();
     if (!ok)
         return Fail(in + ": " + why);

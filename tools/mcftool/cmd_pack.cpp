@@ -21,11 +21,12 @@ int CmdPack(int argc, char **argv)
     if (!out.Open(out_path, c.opt.force, &why))
         return Fail(why);
     std::string write_problem;
-    bool ok = WriteContainer(files, c.opt.best,
-                             [&](const unsigned char *data, size_t size) {
-                                 return out.Write(data, size, &write_problem);
-                             },
-                             &why);
+    bool ok = WriteContainer(
+        files, c.opt.best,
+        [&](const unsigned char *data, size_t size) {
+            return out.Write(data, size, &write_problem);
+        },
+        &why);
     if (!ok)
         return Fail(write_problem.empty() ? why : write_problem);
     if (!out.Commit(&why))

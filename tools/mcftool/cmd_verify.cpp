@@ -34,8 +34,7 @@ int ReportVerified(bool read, const Verified &verified, const std::string &why)
         return Fail(why);
     if (!verified.problems.empty())
         return Fail(verified.label + ": " + std::to_string(verified.problems.size()) + " of " +
-                    std::to_string(verified.files) +
-                    " files are corrupt or cannot be installed");
+                    std::to_string(verified.files) + " files are corrupt or cannot be installed");
     return 0;
 }
 
@@ -46,8 +45,7 @@ int ReportCheckValue(const char *path, bool say)
     if (!ReadCheckValue(path, &found, &why))
         return Fail(why);
     switch (found.state) {
-    case CheckValueState::NotAnImage:
-        return 0;
+    case CheckValueState::NotAnImage: return 0;
     case CheckValueState::Absent:
         if (say)
             printf("%s: no check value (built before setup.exe checked itself)\n", path);
@@ -58,8 +56,7 @@ int ReportCheckValue(const char *path, bool say)
                    (unsigned)found.length, (unsigned)found.crc);
         return 0;
     case CheckValueState::Mismatch:
-    case CheckValueState::Damaged:
-        break;
+    case CheckValueState::Damaged: break;
     }
     return Fail(std::string(path) + ": the payload does not match its check value" +
                 (found.state == CheckValueState::Damaged ? " (the check value is damaged)" : "") +

@@ -54,8 +54,7 @@ class MatchFinder {
 public:
     explicit MatchFinder(uint32_t window)
         : window_(window), head_(65536, kNone), son_(2 * kCycle, kNone)
-    {
-    }
+    {}
 
     // Inserts position i and returns its matches: lengths strictly rising,
     // each with the nearest distance that reaches it. `bytes` holds position
@@ -79,8 +78,8 @@ public:
                 break;
             }
             const unsigned char *m = bytes + (match - base);
-            uint32_t len = CommonLength(m, cur, len_smaller < len_larger ? len_smaller : len_larger,
-                                        limit);
+            uint32_t len =
+                CommonLength(m, cur, len_smaller < len_larger ? len_smaller : len_larger, limit);
             if (len > best) {
                 best = len;
                 out[count++] = Match{len, i - match};
@@ -149,7 +148,7 @@ struct ImplodeEncoderState {
     MatchFinder finder;
     std::vector<unsigned char> bytes; // input from position `bytes_base`
     uint32_t bytes_base = 0;
-    uint32_t bytes_end = 0;           // positions held: bytes_base..bytes_end-1
+    uint32_t bytes_end = 0; // positions held: bytes_base..bytes_end-1
 
     // cost and from of positions parse_base .. parse_base + span + 519
     std::vector<uint64_t> cost;
@@ -168,8 +167,9 @@ struct ImplodeEncoderState {
 
     ImplodeEncoderState(ImplodeHeader h, uint32_t s)
         : header(h), k((uint32_t)h.dictionary_bits), span(s < 2048 ? 2048 : s),
-          finder(64u << h.dictionary_bits), bytes(kBufferSize), cost(span + 2 * kMaxLength + 2, kInfinite),
-          from(span + 2 * kMaxLength + 2), mark(span + 2 * kMaxLength + 2, 0), writer(h)
+          finder(64u << h.dictionary_bits), bytes(kBufferSize),
+          cost(span + 2 * kMaxLength + 2, kInfinite), from(span + 2 * kMaxLength + 2),
+          mark(span + 2 * kMaxLength + 2, 0), writer(h)
     {
         for (uint32_t l = 2; l <= kMaxLength; l++)
             length_cost[l] = ImplodeLengthCost(l);
@@ -336,8 +336,7 @@ struct ImplodeEncoderState {
 
 ImplodeEncoder::ImplodeEncoder(ImplodeHeader header, uint32_t span)
     : s_(new ImplodeEncoderState(header, span))
-{
-}
+{}
 
 ImplodeEncoder::~ImplodeEncoder() = default;
 
@@ -388,10 +387,22 @@ void ImplodeEncoder::Take(std::vector<unsigned char> *out)
     s_->tail.clear();
 }
 
-uint64_t ImplodeEncoder::InputSize() const { return s_->bytes_end; }
-uint64_t ImplodeEncoder::Bits() const { return s_->writer.BitCount(); }
-uint64_t ImplodeEncoder::Cuts() const { return s_->cuts; }
-uint32_t ImplodeEncoder::LongestLag() const { return s_->longest_lag; }
+uint64_t ImplodeEncoder::InputSize() const
+{
+    return s_->bytes_end;
+}
+uint64_t ImplodeEncoder::Bits() const
+{
+    return s_->writer.BitCount();
+}
+uint64_t ImplodeEncoder::Cuts() const
+{
+    return s_->cuts;
+}
+uint32_t ImplodeEncoder::LongestLag() const
+{
+    return s_->longest_lag;
+}
 
 uint64_t ImplodeOptimalBits(const unsigned char *data, size_t size, ImplodeHeader header)
 {

@@ -15,9 +15,9 @@
 // necessarily the optimum overall. Cuts() counts them; none has been seen
 // on real files with the default span.
 #pragma once
+#include <memory>
 #include <stddef.h>
 #include <stdint.h>
-#include <memory>
 #include <vector>
 
 enum ImplodeLiteralMode { IMPLODE_BINARY = 0, IMPLODE_TEXT = 1 };

@@ -20,9 +20,10 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"implode", CmdImplode}, {"explode", CmdExplode}, {"pack", CmdPack},   {"build", CmdBuild},
-    {"list", CmdList},       {"verify", CmdVerify},   {"extract", CmdExtract},
-    {"checkvalue", CmdCheckValue},
+    {"implode", CmdImplode}, {"explode", CmdExplode},
+    {"pack", CmdPack},       {"build", CmdBuild},
+    {"list", CmdList},       {"verify", CmdVerify},
+    {"extract", CmdExtract}, {"checkvalue", CmdCheckValue},
 };
 
 } // namespace

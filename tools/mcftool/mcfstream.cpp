@@ -17,7 +17,10 @@
 #include "implode.h"
 #include "peres.h"
 
-size_t FileSource::Read(void *buffer, size_t n) { return fread(buffer, 1, n, file_); }
+size_t FileSource::Read(void *buffer, size_t n)
+{
+    return fread(buffer, 1, n, file_);
+}
 
 size_t MemorySource::Read(void *buffer, size_t n)
 {
@@ -35,8 +38,8 @@ ContainerFile::~ContainerFile()
         fclose(file);
 }
 
-bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset,
-                        uint32_t *length, std::string *why)
+bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset, uint32_t *length,
+                        std::string *why)
 {
     if (!PeIsImage(image, size))
         *why = "neither a container (no MCFX magic) nor a PE file";
@@ -120,9 +123,9 @@ namespace {
 
 struct StreamRead {
     ByteSource *src;
-    uint32_t left;    // stream bytes not yet handed to the decoder
+    uint32_t left; // stream bytes not yet handed to the decoder
     uint32_t handed;
-    bool short_read;  // the source ended inside the stream
+    bool short_read; // the source ended inside the stream
     RecordResult *result;
     uint32_t crc;
     const std::function<void(const unsigned char *, size_t)> *sink;
@@ -182,8 +185,7 @@ bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit
         if (got == 0 && !src.Failed())
             return true;
         if (got < MCF_HEADER_SIZE) {
-            *damage = src.Failed() ? ReadFailure()
-                                   : "corrupt: a record header runs past the end";
+            *damage = src.Failed() ? ReadFailure() : "corrupt: a record header runs past the end";
             return false;
         }
         if (left != kUnknownSize && left < MCF_HEADER_SIZE) {
@@ -202,8 +204,8 @@ bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit
         if (left != kUnknownSize) {
             left -= MCF_HEADER_SIZE;
             if (rec.stream_length > left) {
-                *damage = "corrupt: the stream of " + std::string(rec.file_name) +
-                          " runs past the end";
+                *damage =
+                    "corrupt: the stream of " + std::string(rec.file_name) + " runs past the end";
                 return false;
             }
             left -= rec.stream_length;
@@ -233,8 +235,8 @@ bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit
                 return false;
             }
             if (s.short_read || !Skip(src, s.left)) {
-                *damage = "corrupt: the stream of " + std::string(rec.file_name) +
-                          " runs past the end";
+                *damage =
+                    "corrupt: the stream of " + std::string(rec.file_name) + " runs past the end";
                 return false;
             }
             if (r.decoder != IMPLODE_OK) {

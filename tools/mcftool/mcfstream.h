@@ -49,7 +49,7 @@ const uint64_t kUnknownSize = ~(uint64_t)0;
 struct ContainerFile {
     FILE *file = nullptr;
     uint64_t size = kUnknownSize; // of the container; unknown on a pipe
-    bool in_pe = false;          // the CMPFILE resource of a PE file
+    bool in_pe = false;           // the CMPFILE resource of a PE file
     ContainerFile() {}
     ContainerFile(const ContainerFile &) = delete;
     ContainerFile &operator=(const ContainerFile &) = delete;
@@ -66,8 +66,8 @@ bool OpenContainerFile(const std::string &path, ContainerFile *c, std::string *w
 // The payload inside a PE file held in memory: every section within the
 // file, a CMPFILE resource 121, the MCFX magic at its start. True with
 // its *offset and *length, else false with *why.
-bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset,
-                        uint32_t *length, std::string *why);
+bool FindPayloadInImage(const unsigned char *image, size_t size, size_t *offset, uint32_t *length,
+                        std::string *why);
 
 struct RecordResult {
     McfRecord record;

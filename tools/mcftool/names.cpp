@@ -24,10 +24,13 @@ size_t LongestNameBehindDefaultDir()
 
 namespace {
 
-const int kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252,
-                              1253, 1254, 1255, 1256, 1257, 1258};
+const int kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
+                              1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-iconv_t AsIconv(void *p) { return (iconv_t)p; }
+iconv_t AsIconv(void *p)
+{
+    return (iconv_t)p;
+}
 
 // Runs one whole conversion; false with the offset of the first byte that
 // did not convert.
@@ -174,8 +177,10 @@ bool IsReservedDevice(const std::u32string &name, std::string *device)
     if (base.size() == 4 && (base.compare(0, 3, U"COM") == 0 || base.compare(0, 3, U"LPT") == 0)) {
         char32_t digit = base[3];
         // Windows also reads the Latin-1 superscripts as port digits.
-        const char *sup = digit == 0xB9 ? "\xC2\xB9" : digit == 0xB2 ? "\xC2\xB2"
-                                                      : digit == 0xB3 ? "\xC2\xB3" : nullptr;
+        const char *sup = digit == 0xB9   ? "\xC2\xB9"
+                          : digit == 0xB2 ? "\xC2\xB2"
+                          : digit == 0xB3 ? "\xC2\xB3"
+                                          : nullptr;
         if ((digit >= '1' && digit <= '9') || sup) {
             *device = std::string(base[0] == 'C' ? "COM" : "LPT") +
                       (sup ? std::string(sup) : std::string(1, (char)digit));
@@ -241,8 +246,8 @@ bool CodePage::FromUtf8(const std::string &utf8, std::string *ansi, std::string 
         return false;
     }
     if (!Convert(to_ansi_, utf8, ansi, &bad)) {
-        *why = "has " + DescribeCharAt(utf8, bad) + ", which code page " +
-               std::to_string(number_) + " lacks";
+        *why = "has " + DescribeCharAt(utf8, bad) + ", which code page " + std::to_string(number_) +
+               " lacks";
         return false;
     }
     return true;
@@ -253,7 +258,8 @@ bool CodePage::ToUtf8(const std::string &ansi, std::string *utf8, std::string *w
     size_t bad;
     if (!Convert(from_ansi_, ansi, utf8, &bad)) {
         char buf[96];
-        snprintf(buf, sizeof buf, "has the byte 0x%02X at offset %zu, which code page %d does not define",
+        snprintf(buf, sizeof buf,
+                 "has the byte 0x%02X at offset %zu, which code page %d does not define",
                  bad < ansi.size() ? (unsigned char)ansi[bad] : 0, bad, number_);
         *why = buf;
         return false;
@@ -302,7 +308,8 @@ std::vector<std::string> NameProblems(const std::string &utf8, const std::string
     for (char32_t c : cps) {
         if (c < 0x20)
             control = true;
-        else if (c < 0x80 && strchr("\\/:*?\"<>|", (int)c) && forbidden.find((char)c) == std::string::npos)
+        else if (c < 0x80 && strchr("\\/:*?\"<>|", (int)c) &&
+                 forbidden.find((char)c) == std::string::npos)
             forbidden += (char)c;
     }
     if (!forbidden.empty()) {

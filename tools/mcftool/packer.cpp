@@ -74,7 +74,8 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
         int read_error = errno;
         closedir(d);
         if (read_error) {
-            refusals->push_back(Refusal(dir, std::string("cannot be read: ") + strerror(read_error)));
+            refusals->push_back(
+                Refusal(dir, std::string("cannot be read: ") + strerror(read_error)));
             return false;
         }
         std::sort(names.begin(), names.end());
@@ -82,7 +83,8 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
         for (const std::string &n : names)
             paths.push_back(prefix + n);
         if (names.empty()) {
-            refusals->push_back(Refusal(dir, "is empty; an installer with nothing to install is not built"));
+            refusals->push_back(
+                Refusal(dir, "is empty; an installer with nothing to install is not built"));
             return false;
         }
     } else {
@@ -189,8 +191,7 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
             encoders.emplace_back(new ImplodeEncoder(all[h]));
             streams.emplace_back(new SpillBuffer);
         }
-        progress.StartFile(best ? f.name + " (--best: all 6 headers in one pass)" : f.name,
-                           f.size);
+        progress.StartFile(best ? f.name + " (--best: all 6 headers in one pass)" : f.name, f.size);
         uint32_t crc = 0xFFFFFFFFu;
         uint64_t size = 0;
         bool spill_failed = false;
@@ -203,17 +204,18 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
                     spill_failed = true;
             }
         };
-        bool ok = ReadPieces(f.path, kImplodeMaxInput,
-                             [&](const unsigned char *data, size_t n) {
-                                 uint32_t len = (uint32_t)n;
-                                 crc = UpdateCrc32((const char *)data, &len, &crc);
-                                 size += n;
-                                 for (auto &e : encoders)
-                                     e->Write(data, n);
-                                 take();
-                                 progress.Update(size);
-                             },
-                             why);
+        bool ok = ReadPieces(
+            f.path, kImplodeMaxInput,
+            [&](const unsigned char *data, size_t n) {
+                uint32_t len = (uint32_t)n;
+                crc = UpdateCrc32((const char *)data, &len, &crc);
+                size += n;
+                for (auto &e : encoders)
+                    e->Write(data, n);
+                take();
+                progress.Update(size);
+            },
+            why);
         if (!ok) {
             progress.Clear();
             *why = f.path + ": " + *why;

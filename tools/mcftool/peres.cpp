@@ -16,8 +16,14 @@ struct Image {
     PeHeaders h;
 };
 
-uint32_t U16(const Image &im, size_t at) { return GetLe16(im.data + at); }
-uint32_t U32(const Image &im, size_t at) { return GetLe32(im.data + at); }
+uint32_t U16(const Image &im, size_t at)
+{
+    return GetLe16(im.data + at);
+}
+uint32_t U32(const Image &im, size_t at)
+{
+    return GetLe32(im.data + at);
+}
 
 // Maps an address of the loaded image to a file offset, and says how many
 // bytes of the section's raw data (and of the file) lie behind it.
@@ -124,8 +130,7 @@ bool PeFindResource(const unsigned char *data, size_t size, const char *type, ui
     if (!FindEntry(im, rs, entry & 0x7FFFFFFFu, nullptr, id, false, &entry) ||
         !(entry & 0x80000000u))
         return false;
-    if (!FindEntry(im, rs, entry & 0x7FFFFFFFu, nullptr, 0, true, &entry) ||
-        (entry & 0x80000000u))
+    if (!FindEntry(im, rs, entry & 0x7FFFFFFFu, nullptr, 0, true, &entry) || (entry & 0x80000000u))
         return false;
     if ((uint64_t)entry + 16 > rs.size)
         return false;

@@ -16,9 +16,15 @@ namespace {
 
 const uint32_t kScnInitializedData = 0x00000040u;
 
-uint64_t AlignUp(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
+uint64_t AlignUp(uint64_t v, uint64_t a)
+{
+    return (v + a - 1) / a * a;
+}
 
-bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(uint32_t v)
+{
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 // The headers the writer needs, every section's data within the file.
 struct Layout {
@@ -145,7 +151,8 @@ bool FindResourceSection(const Bytes &stub, const Layout &l, PeSection *found, s
             continue; // the security directory holds a file offset, not an address
         uint32_t rva = PeDirAddress(stub.data(), l.h, d), size = PeDirSize(stub.data(), l.h, d);
         if (rva != 0 && size != 0 && rva >= rs.va) {
-            *why = "data directory " + std::to_string(d) + " lies in or behind the resource section";
+            *why =
+                "data directory " + std::to_string(d) + " lies in or behind the resource section";
             return false;
         }
     }
@@ -259,8 +266,8 @@ void PatchHeaders(const Bytes &stub, const Layout &l, const PeSection &rs, uint6
 // The image for PeWriteResource, or with data null its part before the
 // payload's `hole` bytes (*total: the whole file's size); the checksum is
 // then left to the caller.
-bool BuildImage(const Bytes &stub, const char *type, uint32_t id, const Bytes *data,
-                uint64_t hole, PeResourceWrite *out, uint64_t *total, std::string *why)
+bool BuildImage(const Bytes &stub, const char *type, uint32_t id, const Bytes *data, uint64_t hole,
+                PeResourceWrite *out, uint64_t *total, std::string *why)
 {
     Layout l;
     PeSection rs;
@@ -351,8 +358,8 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
 }
 
 bool PeWriteResourceStreamed(const Bytes &stub, const char *type, uint32_t id, uint64_t size,
-                             const std::function<bool(const ByteSinkFn &)> &copy_data,
-                             FILE *file, std::vector<std::string> *notes, std::string *why)
+                             const std::function<bool(const ByteSinkFn &)> &copy_data, FILE *file,
+                             std::vector<std::string> *notes, std::string *why)
 {
     PeResourceWrite head;
     uint64_t total;

@@ -38,8 +38,8 @@ bool PeWriteResource(const Bytes &stub, const char *type, uint32_t id, const Byt
 // The same bytes as PeWriteResource would give. *notes as out->notes.
 typedef std::function<bool(const unsigned char *data, size_t size)> ByteSinkFn;
 bool PeWriteResourceStreamed(const Bytes &stub, const char *type, uint32_t id, uint64_t size,
-                             const std::function<bool(const ByteSinkFn &)> &copy_data,
-                             FILE *file, std::vector<std::string> *notes, std::string *why);
+                             const std::function<bool(const ByteSinkFn &)> &copy_data, FILE *file,
+                             std::vector<std::string> *notes, std::string *why);
 
 // The PE checksum of a file (the algorithm of the image help library: 16-bit
 // one's-complement-style sum with the checksum field taken as zero, plus the

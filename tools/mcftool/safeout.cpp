@@ -112,7 +112,10 @@ std::string OutputTargetProblem(const std::string &target, bool force)
 
 SafeOutputFile::SafeOutputFile() : force_(false), file_(nullptr), slot_(-1) {}
 
-SafeOutputFile::~SafeOutputFile() { Abort(); }
+SafeOutputFile::~SafeOutputFile()
+{
+    Abort();
+}
 
 bool SafeOutputFile::Open(const std::string &target, bool force, std::string *why)
 {

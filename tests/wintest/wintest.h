@@ -2,12 +2,25 @@
 // thread shows, read their texts, answer modal boxes from a second thread.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 
 std::string WindowText(HWND window);
+// The same without blocking on a thread that is not pumping (200 ms at most):
+// for watchers while the window's thread may be busy or waiting for them.
+std::string WindowTextNoWait(HWND window);
 std::string ClassName(HWND window);
 std::vector<HWND> ChildrenOfClass(HWND parent, const char *className);
+
+// A visible window of the dialog class (message boxes, dialogs, the folder
+// browser).
+bool IsVisibleDialog(HWND window);
+// The message of a message box: its text control (id 0xFFFF), else its
+// longest static text (the icon has none).
+std::string MessageBoxText(HWND box);
+// Presses button `id` of a box or dialog, as a click would.
+void PressButton(HWND window, int id);
 
 // A top-level dialog of `thread` whose caption is `caption` and which holds
 // a child with id `childId` (0: any), waited for up to `ms`.
@@ -16,7 +29,7 @@ HWND WaitForDialog(DWORD thread, const char *caption, int childId, int ms);
 // Answers the next message box of a thread: records its text and buttons,
 // then presses OK. Runs on its own thread while the box's owner is modal.
 struct BoxWatch {
-    DWORD thread = 0;      // the thread that will show the box
+    DWORD thread = 0; // the thread that will show the box
     int timeoutMs = 5000;
     bool found = false;
     std::string caption;
@@ -25,7 +38,11 @@ struct BoxWatch {
     HANDLE handle = NULL;
 };
 void StartBoxWatch(BoxWatch *watch);
-void FinishBoxWatch(BoxWatch *watch);   // joins the watcher thread
+void FinishBoxWatch(BoxWatch *watch); // joins the watcher thread
+
+// Removes a directory (with or without its trailing backslash) and
+// everything under it, read-only files too; absent is fine.
+void RemoveTree(const std::string &dir);
 
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(int ms);

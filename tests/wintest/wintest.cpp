@@ -8,6 +8,16 @@ std::string WindowText(HWND window)
     return text;
 }
 
+std::string WindowTextNoWait(HWND window)
+{
+    char text[1024] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 200,
+                        &copied);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
 std::string ClassName(HWND window)
 {
     char name[256];
@@ -34,6 +44,38 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char *className)
     ChildSearch search{className, {}};
     EnumChildWindows(parent, CollectChild, (LPARAM)&search);
     return search.found;
+}
+
+bool IsVisibleDialog(HWND window)
+{
+    return IsWindowVisible(window) && ClassName(window) == "#32770";
+}
+
+static BOOL CALLBACK FindLongestStatic(HWND child, LPARAM param)
+{
+    std::string *best = (std::string *)param;
+    if (lstrcmpiA(ClassName(child).c_str(), "Static") == 0) {
+        std::string text = WindowTextNoWait(child);
+        if (text.size() > best->size())
+            *best = text;
+    }
+    return TRUE;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    std::string text;
+    HWND control = GetDlgItem(box, 0xFFFF);
+    if (control)
+        text = WindowTextNoWait(control);
+    if (text.empty())
+        EnumChildWindows(box, FindLongestStatic, (LPARAM)&text);
+    return text;
+}
+
+void PressButton(HWND window, int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(window, id));
 }
 
 struct DialogSearch {
@@ -68,7 +110,7 @@ HWND WaitForDialog(DWORD thread, const char *caption, int childId, int ms)
 static BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     HWND *box = (HWND *)param;
-    if (IsWindowVisible(window) && ClassName(window) == "#32770" && GetDlgItem(window, 0xFFFF)) {
+    if (IsVisibleDialog(window) && GetDlgItem(window, 0xFFFF)) {
         *box = window;
         return FALSE;
     }
@@ -88,7 +130,7 @@ static DWORD WINAPI WatchBoxThread(void *param)
         return 0;
     watch->found = true;
     watch->caption = WindowText(box);
-    watch->text = WindowText(GetDlgItem(box, 0xFFFF));
+    watch->text = MessageBoxText(box);
     for (HWND button : ChildrenOfClass(box, "Button"))
         watch->buttons.push_back(WindowText(button));
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -176,4 +218,29 @@ Pixels BitmapPixels(HINSTANCE instance, int id)
     ReleaseDC(NULL, screen);
     DeleteObject(bitmap);
     return out;
+}
+
+void RemoveTree(const std::string &dir)
+{
+    std::string base = dir;
+    if (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = base + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(base.c_str());
 }

@@ -2,28 +2,50 @@
 // 6.3, each through the real copy dialog as owner, on Wine's real profile
 // routines and shell folders. Runs as win98 and as winxp; as nt351, the
 // Program Manager tests at the end.
-#include <gtest/gtest.h>
-#include "installtest.h"
 #include "desktop.h"
+#include "installtest.h"
 #include "progman.h"
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 namespace {
 
 const char *const kTemplate[32] = {
-    ";; Korvu ark 7.2 workstation specific parameters file", "", "[Korvu]", "",
-    "    ;; Specify location of Data files", "", "Data  = \\korvu\\data", "",
+    ";; Korvu ark 7.2 workstation specific parameters file",
+    "",
+    "[Korvu]",
+    "",
+    "    ;; Specify location of Data files",
+    "",
+    "Data  = \\korvu\\data",
+    "",
     "    ;; Specify list of companies to preload",
-    "    ;; ** TO STOP DEFAULT LOADING set the following line to NO", "",
-    "Default Companies = Yes", "", "Load = 0001", "",
+    "    ;; ** TO STOP DEFAULT LOADING set the following line to NO",
+    "",
+    "Default Companies = Yes",
+    "",
+    "Load = 0001",
+    "",
     "    ;; Specify list of KDL files for user defined reports and changes",
-    "    ;; ** TO STOP LOADING KDL FILES, set the following line to NO", "",
-    "User KDL    = Yes", "", ";;kdl = <kdlfile.1>", ";;kdl = <kdlfile.2>", "",
-    "    ;; Specify location of KORVU.SAV (saved configuration of Korvu)", "",
-    "Config  = \\korvu", "", "    ;; Specify Color details of local monitor", "",
-    "Color   = Yes", "", "    ;; end-of-file"};
+    "    ;; ** TO STOP LOADING KDL FILES, set the following line to NO",
+    "",
+    "User KDL    = Yes",
+    "",
+    ";;kdl = <kdlfile.1>",
+    ";;kdl = <kdlfile.2>",
+    "",
+    "    ;; Specify location of KORVU.SAV (saved configuration of Korvu)",
+    "",
+    "Config  = \\korvu",
+    "",
+    "    ;; Specify Color details of local monitor",
+    "",
+    "Color   = Yes",
+    "",
+    "    ;; end-of-file"};
 
-const char kBoth[] = "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
+const char kBoth[] =
+    "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
 const char kData[] = "Error - Unable to write data directory path\nin Korvu.INI file. ";
 const char kConfig[] = "Error - Unable to write config directory path\nin Korvu.INI file. ";
 
@@ -169,8 +191,8 @@ TEST_F(DesktopTest, NewFileGetsTheTemplateAndBothKeys)
     EXPECT_EQ("Yes", Key(ini, "Korvu", "Color"));
     // Wine's profile writer rewrites the file; what must survive is every
     // comment and key of the template, in order.
-    std::vector<std::string> comments, keys = {"Data", "Default Companies", "Load", "User KDL",
-                                               "Config", "Color"};
+    std::vector<std::string> comments,
+        keys = {"Data", "Default Companies", "Load", "User KDL", "Config", "Color"};
     for (const char *line : kTemplate)
         if (Trim(line).compare(0, 2, ";;") == 0)
             comments.push_back(Comment(line));
@@ -213,7 +235,10 @@ TEST_F(DesktopTest, OneTrailingBackslashIsDropped)
     struct Case {
         const char *given;
         const char *stored;
-    } cases[] = {{"C:\\D\\", "C:\\D"}, {"C:\\D", "C:\\D"}, {"C:\\D\\\\", "C:\\D\\"}, {"", ""},
+    } cases[] = {{"C:\\D\\", "C:\\D"},
+                 {"C:\\D", "C:\\D"},
+                 {"C:\\D\\\\", "C:\\D\\"},
+                 {"", ""},
                  {"C:\\", "C:"}};
     for (const Case &c : cases) {
         SetupOptions options = MakeOptions(dir, c.given, c.given);
@@ -334,7 +359,8 @@ TEST_F(DesktopTest, RunsAsTheFamilyItWasStartedFor)
 {
     const char *version = getenv("KORVU_WINVER");
     ASSERT_TRUE(version != NULL);
-    DWORD family = std::string(version) == "win98" ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
+    DWORD family =
+        std::string(version) == "win98" ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
     EXPECT_EQ(family, g_osvi.dwPlatformId) << version;
     EXPECT_NE("", ProgramsFolder());
     EXPECT_NE("", DesktopFolder());
@@ -509,8 +535,8 @@ TEST_F(DesktopTest, OldShortcutsAlreadyGoneStillRemoveTheProgram)
 TEST_F(DesktopTest, OnlyTheFamilysFoldersAreSearched)
 {
     // The previous version's shortcuts in the other family's folders stay.
-    std::string otherDesktop = FolderPath(IsNtFamily() ? CSIDL_DESKTOPDIRECTORY
-                                                       : CSIDL_COMMON_DESKTOPDIRECTORY);
+    std::string otherDesktop =
+        FolderPath(IsNtFamily() ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY);
     if (otherDesktop == DesktopFolder())
         GTEST_SKIP() << "one desktop folder for both";
     OldInstall other = MakeOldInstall(dir, OtherProgramsFolder(), otherDesktop);
@@ -695,8 +721,8 @@ TEST_F(ProgmanTest, OldGroupAlreadyGoneStillRemovesTheProgram)
     ASSERT_TRUE(WriteBytes(dir + "Korvu63.exe", "old"));
     SetupOptions options = MakeOptions(dir, dir, dir);
     std::vector<std::string> boxes = RunShortcuts(&options, true);
-    EXPECT_TRUE(boxes.empty()) << "Program Manager's refusal to delete a missing group is no failure: "
-                               << Joined(boxes);
+    EXPECT_TRUE(boxes.empty())
+        << "Program Manager's refusal to delete a missing group is no failure: " << Joined(boxes);
     EXPECT_FALSE(Exists(dir + "Korvu63.exe"));
 }
 

@@ -4,9 +4,9 @@
 // GetProcAddress is pointed at a lookup that does not find SHGetMalloc, and
 // this program's ReportFailure records what it is given (the real one shows
 // only the message and the status).
-#include <gtest/gtest.h>
-#include "installtest.h"
 #include "desktop.h"
+#include "installtest.h"
+#include <gtest/gtest.h>
 #include <string.h>
 
 namespace {
@@ -41,7 +41,8 @@ FARPROC *ImportSlot(const char *name)
         for (int i = 0; names[i].u1.AddressOfData; i++) {
             if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal))
                 continue;
-            IMAGE_IMPORT_BY_NAME *entry = (IMAGE_IMPORT_BY_NAME *)(base + names[i].u1.AddressOfData);
+            IMAGE_IMPORT_BY_NAME *entry =
+                (IMAGE_IMPORT_BY_NAME *)(base + names[i].u1.AddressOfData);
             if (strcmp((const char *)entry->Name, name) == 0)
                 return &slots[i];
         }

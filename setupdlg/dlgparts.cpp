@@ -1,0 +1,48 @@
+// Pieces every part of the setup dialog uses: finding a control, the plain
+// message box, the mark that an internal failure is ending the dialog, and
+// the state label's text.
+#include "dlgparts.h"
+
+// Set once an internal failure ends the dialog: the focus changes that the
+// report and the ending cause send more commands, which must not report
+// the failure again.
+static const char kEndingProp[] = "KorvuEnding";
+
+void MarkEnding(HWND dialog)
+{
+    SetPropA(dialog, kEndingProp, (HANDLE)1);
+}
+
+int IsEnding(HWND dialog)
+{
+    return GetPropA(dialog, kEndingProp) != NULL;
+}
+
+void ClearEnding(HWND dialog)
+{
+    RemovePropA(dialog, kEndingProp);
+}
+
+HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
+                       const char *call)
+{
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) {
+        int status = (int)GetLastError();
+        MarkEnding(dialog);
+        ReportFailure(dialog, message, function, call, status);
+        EndDialog(dialog, 2);
+    }
+    return control;
+}
+
+void ShowSetupMessage(HWND dialog, const char *text)
+{
+    ShowSetupBox(dialog, text, MB_OK);
+}
+
+// "Upgradation" is the system's own word for this state, kept as it is.
+const char *StateLabelText(int upgrade)
+{
+    return upgrade ? "Upgradation" : "New Installation";
+}
