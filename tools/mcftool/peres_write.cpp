@@ -142,8 +142,14 @@ bool FindResourceSection(const Bytes &stub, const Layout &l, PeSection *found, s
             return false;
         }
     }
-    if (rs.raw_size == 0 || rs.raw < l.h.opt) {
+    if (rs.raw_size == 0) {
         *why = "the resource section has no data in the file";
+        return false;
+    }
+    // The section is rewritten from its raw pointer on: one that points
+    // into the headers would overwrite them.
+    if (rs.raw < l.h.section_table + 40 * (uint64_t)l.h.section_count) {
+        *why = "the resource section's data overlaps the headers";
         return false;
     }
     for (uint32_t d = 0; d < l.h.dir_count; d++) {
