@@ -1275,6 +1275,20 @@ TEST_F(E2E, SilentUpgradeTakesOverThePreviousDirectories)
 TEST_F(E2E, SilentRefusalsAndUsageErrors)
 {
     std::string log = ScratchDir() + "refused.log";
+    // A drive neither listed nor reachable: the install tests map Q: to a
+    // small disk of their own now and then, so no letter is taken for granted.
+    std::string drive;
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'P'; letter > 'D' && drive.empty(); --letter) {
+        std::string root = std::string(1, letter) + ":\\";
+        if (!(drives & (1u << (letter - 'A'))) &&
+            GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR)
+            drive = std::string(1, letter) + ":";
+    }
+    ASSERT_FALSE(drive.empty()) << "every drive letter is taken";
+    const std::string app = "/D=" + drive + "\\Korvu", data = "/DATA=" + drive + "\\Data",
+                      config = "/CONFIG=" + drive + "\\Cfg";
     struct Case {
         const char *args;
         const char *message;
@@ -1284,9 +1298,9 @@ TEST_F(E2E, SilentRefusalsAndUsageErrors)
         {"/DATA=1:\\Data", "Given data path is not valid"},
         {"/CONFIG=C:\\a:b", "Given configarutation path is not valid"},
         // The status is the system's (3 on Windows, 2 on Wine for a missing drive).
-        {"/D=Q:\\Korvu", "Unable to create application directory  (Status:"},
-        {"/DATA=Q:\\Data", "Unable to create data directory  (Status:"},
-        {"/CONFIG=Q:\\Cfg", "Unable to create configarutation directory  (Status:"},
+        {app.c_str(), "Unable to create application directory  (Status:"},
+        {data.c_str(), "Unable to create data directory  (Status:"},
+        {config.c_str(), "Unable to create configarutation directory  (Status:"},
     };
     for (const Case &c : cases) {
         DeleteFileA(log.c_str());
