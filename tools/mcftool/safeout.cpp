@@ -133,11 +133,11 @@ bool SafeOutputFile::Open(const std::string &target, bool force, std::string *wh
     target_ = target;
     force_ = force;
     std::string folder = FolderOf(target);
-    unsigned seed = (unsigned)getpid() * 2654435761u ^ (unsigned)time(nullptr);
+    unsigned salt = (unsigned)getpid() * 2654435761u ^ (unsigned)time(nullptr);
     for (int attempt = 0; attempt < 100; attempt++) {
         char suffix[32];
-        seed = seed * 1103515245u + 12345u;
-        snprintf(suffix, sizeof suffix, ".mcftool-%08x.tmp", seed);
+        salt = salt * 1103515245u + 12345u;
+        snprintf(suffix, sizeof suffix, ".mcftool-%08x.tmp", salt);
         std::string temp = folder + "/" + suffix;
         int slot = ReserveSlot(temp);
         if (slot < 0) {
