@@ -2,7 +2,7 @@
 # make test   build and run every test (host, fuzz, Win32 under Wine)
 #             WINE=32 or WINE=64: the Win32 tests of one build only
 # make build  build everything
-# make setup PAYLOAD=DIR [BEST=1]   build/custom/setup.exe carrying the files of DIR
+# make setup PAYLOAD=DIR [BEST=1] [SIGN=CMD]   build/custom/setup.exe carrying the files of DIR
 # make fuzz [FUZZ_SECONDS=600]   run the fuzzers for longer
 # B=DIR puts the build trees elsewhere (default: build).
 B ?= build
@@ -103,14 +103,16 @@ run: $(RUN_TREE)
 # of the built setup.exe. The folder's name reaches mcftool through the
 # environment, never through a shell command line, so any name works; an
 # earlier installer is removed first, so a failure leaves none behind.
+# SIGN, the signing command, goes the same way to mcftool build --sign.
 setup: export KORVU_SETUP_PAYLOAD = $(value PAYLOAD)
+setup: export KORVU_SETUP_SIGN = $(value SIGN)
 setup: host $(B)/win32/CMakeCache.txt
-	@test -n "$$KORVU_SETUP_PAYLOAD" || { echo "usage: make setup PAYLOAD=DIR [BEST=1]" >&2; exit 2; }
+	@test -n "$$KORVU_SETUP_PAYLOAD" || { echo "usage: make setup PAYLOAD=DIR [BEST=1] [SIGN=CMD]" >&2; exit 2; }
 	cmake --build $(B)/win32 -j $(JOBS) --target setup
 	@mkdir -p $(B)/custom
 	rm -f $(B)/custom/setup.exe
 	$(B)/host/tools/mcftool/mcftool build --stub $(B)/win32/setup.exe $(if $(BEST),--best) \
-	    $(B)/custom/setup.exe "$$KORVU_SETUP_PAYLOAD"
+	    $(if $(SIGN),--sign "$$KORVU_SETUP_SIGN") $(B)/custom/setup.exe "$$KORVU_SETUP_PAYLOAD"
 
 fuzz: fuzzbuild
 	./fuzz/run-all $(B)/fuzz $(FUZZ_SECONDS)

@@ -94,3 +94,11 @@ int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uin
     return checkSize >= MCF_CHECK_SIZE && GetLe32(c) == size &&
            GetLe32(c + 4) == ContainerCrc(data, size);
 }
+
+int McfCheckSecondMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size)
+{
+    if (checkSize < MCF_CHECK_BOTH_SIZE)
+        return 1;
+    return data && McfCheckMatches((const unsigned char *)check + MCF_CHECK_SIZE,
+                                   checkSize - MCF_CHECK_SIZE, data, size);
+}

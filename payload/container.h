@@ -70,6 +70,13 @@ uint32_t McfLongestName(const void *data, uint32_t size);
 void McfMakeCheck(unsigned char check[MCF_CHECK_SIZE], const void *data, uint32_t size);
 // 1 when `check` (checkSize bytes) is the check value of data[0..size).
 int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size);
+// A check value may go on with a second pair, the same of the uninstaller's
+// container (CMPFILE resource 131), so that it is covered too; readers that
+// know only the first pair find it where it always was. 1 when `check` has
+// no second pair (built before it had one) or its second pair is the check
+// value of data[0..size) (data may be null: then 0).
+#define MCF_CHECK_BOTH_SIZE 16u
+int McfCheckSecondMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size);
 
 // 1 when name is a file name that stays inside the directory it is appended
 // to: not empty, none of \ / :, not "." or "..". Otherwise 0.

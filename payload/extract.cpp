@@ -234,7 +234,10 @@ int PayloadIsWhole(HINSTANCE module)
     if (!value && step == OWN_CONTAINER_MISSING)
         return 1;
     const void *data = LoadOwnContainer(module, IDR_CMPFILE, &size, &step);
-    return value && data && McfCheckMatches(value, checkSize, data, size);
+    DWORD uninstallSize = 0;
+    const void *uninstall = LoadOwnContainer(module, IDR_UNINSTALL, &uninstallSize, &step);
+    return value && data && McfCheckMatches(value, checkSize, data, size) &&
+           McfCheckSecondMatches(value, checkSize, uninstall, uninstallSize);
 }
 
 // The message and the call of each step of LoadOwnContainer.

@@ -1,6 +1,7 @@
 // The entry in the list of installed programs (Control Panel's
 // Add/Remove Programs): made by the uninstaller itself when setup.exe runs
 // it with REGISTER_SWITCH, taken out again when it removes the program.
+#include "korvuver.h"
 #include "log.h"
 #include "setup.h"
 #include "textbuf.h"
@@ -27,6 +28,32 @@ static LONG SetNumber(HKEY key, const char *name, DWORD number)
     return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
 }
 
+// The size of what the installation wrote, in KB, as the list of installed
+// programs shows it: the files the record names in the application
+// directory, measured there (setup.exe writes the record before it starts
+// us). FindFirstFile gives the size on Windows 95 as on NT.
+static DWORD InstalledKilobytes(const char *app)
+{
+    Record record;
+    DWORD kilobytes = 0;
+    if (!LoadRecord(app, &record))
+        return 0;
+    char name[MAX_PATH];
+    char path[MAX_PATH];
+    const char *cursor = NULL;
+    while (NextRecordValue(&record, &cursor, RECORD_FILE, name)) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = JoinText(path, sizeof path, app, name) ? FindFirstFileA(path, &found)
+                                                               : INVALID_HANDLE_VALUE;
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        FindClose(search);
+        kilobytes += found.nFileSizeHigh ? 0xFFFFFFFFu / 1024 : (found.nFileSizeLow + 1023) / 1024;
+    }
+    FreeRecord(&record);
+    return kilobytes;
+}
+
 // The values, in turn; the first failure's status, or ERROR_SUCCESS.
 static LONG FillEntry(HKEY key, const char *self, const char *app)
 {
@@ -39,9 +66,23 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
         !JoinText(quiet, sizeof quiet, command, " /S") ||
         !JoinText(icon, sizeof icon, app, "Korvu72.exe"))
         return ERROR_FILENAME_EXCED_RANGE;
+    SYSTEMTIME today;
+    char date[12];
+    GetLocalTime(&today);
+    wsprintfA(date, "%04u%02u%02u", today.wYear % 10000u, today.wMonth % 100u, today.wDay % 100u);
     LONG status = SetText(key, "DisplayName", UNINSTALL_KEY);
     if (status == ERROR_SUCCESS)
-        status = SetText(key, "DisplayVersion", "7.2");
+        status = SetText(key, "DisplayVersion", KORVU_DISPLAY_VERSION);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "Publisher", KORVU_COMPANY);
+    if (status == ERROR_SUCCESS)
+        status = SetNumber(key, "VersionMajor", KORVU_VERSION_MAJOR);
+    if (status == ERROR_SUCCESS)
+        status = SetNumber(key, "VersionMinor", KORVU_VERSION_MINOR);
+    if (status == ERROR_SUCCESS)
+        status = SetText(key, "InstallDate", date);
+    if (status == ERROR_SUCCESS)
+        status = SetNumber(key, "EstimatedSize", InstalledKilobytes(app));
     if (status == ERROR_SUCCESS)
         status = SetText(key, "UninstallString", command);
     if (status == ERROR_SUCCESS)

@@ -323,7 +323,7 @@ bool RunningOnWine()
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-std::string PayloadOf(const std::string &exe, std::string *error)
+std::string PayloadOf(const std::string &exe, std::string *error, int id)
 {
     HMODULE module = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) {
@@ -331,13 +331,13 @@ std::string PayloadOf(const std::string &exe, std::string *error)
         return "";
     }
     std::string bytes;
-    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(121), "CMPFILE");
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "CMPFILE");
     HGLOBAL loaded = resource ? LoadResource(module, resource) : NULL;
     const char *data = loaded ? (const char *)LockResource(loaded) : NULL;
     if (data)
         bytes.assign(data, SizeofResource(module, resource));
     else
-        *error = "no CMPFILE 121 in " + exe;
+        *error = "no CMPFILE " + std::to_string(id) + " in " + exe;
     FreeLibrary(module);
     return bytes;
 }

@@ -68,7 +68,8 @@ struct Record {
     size_t streamOffset = 0; // in the resource
     size_t streamLength = 0;
 };
-std::string PayloadOf(const std::string &exe, std::string *error);
+// The container CMPFILE `id` of a setup.exe: the payload, or 131, the uninstaller.
+std::string PayloadOf(const std::string &exe, std::string *error, int id = 121);
 std::vector<Record> RecordsOf(const std::string &container);
 
 } // namespace e2e

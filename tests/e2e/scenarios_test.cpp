@@ -1373,6 +1373,18 @@ TEST_F(E2E, DamagedCopyIsRefusedBeforeAnythingIsWritten)
     ExpectLogHas(LogOf(log), "Exit status 3");
     EXPECT_FALSE(DirExists("C:\\Korvu"));
     ExpectNoShortcuts();
+
+    // The uninstaller it carries (CMPFILE 131) is covered as well: its last
+    // byte changed, and nothing is installed.
+    std::string uninstaller = PayloadOf(SetupExe(), &error, 131);
+    ASSERT_FALSE(uninstaller.empty()) << error;
+    std::string image = ReadBytes(SetupExe());
+    size_t at = image.find(uninstaller);
+    ASSERT_NE(std::string::npos, at);
+    image[at + uninstaller.size() - 1] ^= 0xFF;
+    ASSERT_TRUE(WriteBytes(bad, image)) << bad;
+    EXPECT_EQ(3, RunSilent(bad, "winxp", "/S"));
+    EXPECT_FALSE(DirExists("C:\\Korvu"));
 }
 
 // Korvu72.exe held open by another program (this one). Interactive: Retry

@@ -134,6 +134,34 @@ std::string RegText(HKEY root, const char *path, const char *name, DWORD *type =
     return std::string(value, strnlen(value, size));
 }
 
+// The day as the list of installed programs records it: YYYYMMDD.
+std::string Today()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[16];
+    snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+// What the entry's EstimatedSize should say: the KB (rounded up per file)
+// of the files the installation wrote into dir, found there.
+DWORD KilobytesWritten(const std::string &dir)
+{
+    DWORD kilobytes = 0;
+    for (const std::string &name : ListDir(dir)) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir + "\\" + name).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        FindClose(search);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "Uninst72.dat" &&
+            name != "Korvu.ini")
+            kilobytes += (found.nFileSizeLow + 1023) / 1024;
+    }
+    return kilobytes;
+}
+
 bool KeyExists(const char *path)
 {
     HKEY key;
@@ -376,9 +404,11 @@ protected:
 
 TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
 {
+    std::string day_before = Today();
     Install("winxp");
     if (HasFatalFailure())
         return;
+    std::string day_after = Today();
     // Wine's own list shows it once; the entry's values.
     std::vector<std::string> entries = WineListEntries();
     ASSERT_EQ(1u, entries.size()) << Listing(entries);
@@ -395,6 +425,21 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", &type));
     EXPECT_EQ((DWORD)REG_DWORD, type);
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", &type));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    // What package managers and inventory tools match and show.
+    EXPECT_EQ("Korvu Software", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", &type));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_EQ("7", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "VersionMajor", &type));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    EXPECT_EQ("2", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "VersionMinor", &type));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    std::string date = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDate", &type);
+    EXPECT_TRUE(date == day_before || date == day_after) << date << ", installed " << day_before;
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    DWORD kilobytes = KilobytesWritten("C:\\Korvu");
+    EXPECT_GT(kilobytes, 300u); // the sample's ledger alone is 306 KB
+    EXPECT_EQ(std::to_string(kilobytes),
+              RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", &type));
     EXPECT_EQ((DWORD)REG_DWORD, type);
     AddUsersFiles();
 

@@ -572,6 +572,18 @@ TEST_F(Build, TheCheckValueMatchesThePayloadAndCatchesDamage)
     EXPECT_EQ(Read("app.chk"), Bytes(one.begin() + check_at, one.begin() + check_at + 8));
     EXPECT_EQ(Run("checkvalue app.mcf app.chk").status, 1) << "an existing output needs -f";
     EXPECT_EQ(Run("checkvalue stub.exe x.chk").status, 1) << "not a container";
+    // With the uninstaller's container: a second pair after the first, which
+    // readers of the first pair alone still find where it was.
+    Write("un.mcf", Bytes(one.begin() + payload_at, one.begin() + payload_at + 4)); // "MCFX"
+    ASSERT_EQ(Run("checkvalue app.mcf un.mcf both.chk").status, 0);
+    Bytes both = Read("both.chk"), un = Read("un.mcf");
+    ASSERT_EQ(both.size(), MCF_CHECK_BOTH_SIZE);
+    EXPECT_EQ(Bytes(both.begin(), both.begin() + 8), Read("app.chk"));
+    EXPECT_EQ(McfCheckMatches(both.data(), 16, &one[payload_at], payload_length), 1);
+    EXPECT_EQ(McfCheckSecondMatches(both.data(), 16, un.data(), (uint32_t)un.size()), 1);
+    EXPECT_EQ(McfCheckSecondMatches(both.data(), 16, un.data(), 3), 0);
+    EXPECT_EQ(McfCheckSecondMatches(both.data(), 16, nullptr, 0), 0);
+    EXPECT_EQ(McfCheckSecondMatches(both.data(), 8, nullptr, 0), 1) << "an older value: no pair";
 
     // A byte of the last stream flipped: the records may still decode, the
     // check value does not match.

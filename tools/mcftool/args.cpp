@@ -17,14 +17,18 @@ const char kUsage[] =
     "  pack [-f] [--best] [--codepage CP] OUT.mcf FILE...\n"
     "                      write a payload container, one record per FILE named by\n"
     "                      its base name; --best tries every header per file\n"
-    "  build --stub STUB.exe [--best] [--codepage CP] [-f|--force] OUT.exe (DIR | FILE...)\n"
+    "  build --stub STUB.exe [--best] [--codepage CP] [--sign CMD] [-f|--force]\n"
+    "        OUT.exe (DIR | FILE...)\n"
     "                      write a setup.exe installing every file directly in DIR\n"
-    "                      (or the FILEs), made from the built setup.exe STUB.exe\n"
+    "                      (or the FILEs), made from the built setup.exe STUB.exe;\n"
+    "                      --sign: /bin/sh -c CMD signs the uninstaller, then OUT.exe,\n"
+    "                      each as $1, in place\n"
     "  list [--codepage CP] IN       names, sizes, ratio, CRC and header of every record\n"
     "  verify [--codepage CP] IN     decode every record, check its CRC, length and name\n"
     "  extract [-f] [--codepage CP] IN DIR  write every record's file into DIR, checked\n"
-    "  checkvalue [-f] IN.mcf OUT  write the container's check value (its length and\n"
-    "                      CRC-32, 8 bytes), the CMPFILE resource 122 of a setup.exe\n"
+    "  checkvalue [-f] IN.mcf [UNINST.mcf] OUT  write the check value (length and\n"
+    "                      CRC-32 of IN.mcf, then of UNINST.mcf: 8 or 16 bytes), the\n"
+    "                      CMPFILE resource 122 of a setup.exe\n"
     "  --version, --help\n"
     "IN of list, verify and extract is a container or a built setup.exe. CP is the\n"
     "Windows ANSI code page of the names on the target (default 1252); names are\n"
@@ -68,6 +72,12 @@ int ParseOptions(int argc, char **argv, unsigned allowed, Options *options)
                 return -1;
             }
             options->stub = argv[++i];
+        } else if ((allowed & OPT_SIGN) && opt == "--sign") {
+            if (i + 1 >= argc || argv[i + 1][0] == 0) {
+                Say("--sign needs a command, which signs the file $1 in place");
+                return -1;
+            }
+            options->sign = argv[++i];
         } else if ((allowed & OPT_HEADER) && (opt == "--text" || opt == "--binary")) {
             options->header.literal_mode = opt == "--text" ? IMPLODE_TEXT : IMPLODE_BINARY;
         } else if ((allowed & OPT_HEADER) && opt == "--dict") {

@@ -20,12 +20,14 @@ enum {
     OPT_CODEPAGE = 4, // --codepage N: the target's ANSI code page
     OPT_STUB = 8,     // --stub FILE: the setup.exe to build on
     OPT_HEADER = 16,  // --text, --binary, --dict 1024|2048|4096: the stream's header
+    OPT_SIGN = 32,    // --sign CMD: the command that signs a file ($1) in place
 };
 struct Options {
     bool force = false;
     bool best = false;
     int codepage = 1252;
     std::string stub;
+    std::string sign; // empty: nothing is signed
     ImplodeHeader header = kDefaultHeader;
 };
 // Parses the options `allowed` lets through from the front of argv. Returns

@@ -80,8 +80,20 @@ bool ReadCheckValue(const char *path, CheckValueFound *found, std::string *why)
     if (PeIsImage(data, size) &&
         PeFindResource(data, size, kPayloadType, kCheckValueId, &check_at, &check_length) &&
         PeFindResource(data, size, kPayloadType, kPayloadId, &payload_at, &payload_length)) {
-        uint32_t crc = 0;
-        if (!CrcOfRange(fd, payload_at, payload_length, &crc)) {
+        uint32_t crc = 0, second_crc = 0;
+        // A second pair covers the uninstaller's container (container.h).
+        size_t second_at = 0;
+        uint32_t second_length = 0;
+        found->uninstaller = check_length >= MCF_CHECK_BOTH_SIZE;
+        bool second = !found->uninstaller;
+        if (found->uninstaller &&
+            PeFindResource(data, size, kPayloadType, IDR_UNINSTALL, &second_at, &second_length)) {
+            if (!CrcOfRange(fd, second_at, second_length, &second_crc))
+                ok = false;
+            second = GetLe32(data + check_at + 8) == second_length &&
+                     GetLe32(data + check_at + 12) == second_crc;
+        }
+        if (!ok || !CrcOfRange(fd, payload_at, payload_length, &crc)) {
             *why = CannotRead(path);
             ok = false;
         } else if (check_length < MCF_CHECK_SIZE) {
@@ -89,7 +101,7 @@ bool ReadCheckValue(const char *path, CheckValueFound *found, std::string *why)
         } else {
             found->length = GetLe32(data + check_at);
             found->crc = GetLe32(data + check_at + 4);
-            found->state = found->length == payload_length && found->crc == crc
+            found->state = found->length == payload_length && found->crc == crc && second
                                ? CheckValueState::Matches
                                : CheckValueState::Mismatch;
         }

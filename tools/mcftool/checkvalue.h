@@ -29,6 +29,7 @@ struct CheckValueFound {
     CheckValueState state = CheckValueState::NotAnImage;
     uint32_t length = 0; // as stored
     uint32_t crc = 0;
+    bool uninstaller = false; // the value covers the uninstaller (resource 131) too
 };
 // Reads the check value of the setup.exe at path and sums its payload in
 // pieces (the payload need not fit in memory). False with a reason when

@@ -1,7 +1,8 @@
 // mcftool build: a setup.exe that installs the given files, made from a
 // built setup.exe (the stub) without a compiler. The container goes into a
 // copy of the stub as its CMPFILE resource 121; the result is checked as
-// verify checks it before it is renamed into place.
+// verify checks it before it is renamed into place. With --sign the
+// uninstaller the stub carries is signed first, and the finished file last.
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -12,17 +13,19 @@
 #include "checkvalue.h"
 #include "commands.h"
 #include "packer.h"
+#include "peres.h"
 #include "peres_write.h"
 #include "records.h"
 #include "safeout.h"
+#include "sign.h"
 
 int CmdBuild(int argc, char **argv)
 {
     CommandLine c;
     std::string out_path, why;
     std::vector<InputFile> files;
-    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE, &c, &out_path,
-                          &files))
+    if (!ParsePackCommand(argc, argv, OPT_STUB | OPT_BEST | OPT_CODEPAGE | OPT_FORCE | OPT_SIGN, &c,
+                          &out_path, &files))
         return c.status;
     Bytes stub;
     if (!ReadWholeFile(c.opt.stub, &stub))
@@ -30,6 +33,14 @@ int CmdBuild(int argc, char **argv)
     PeResourceWrite trial;
     if (!PeWriteResource(stub, kPayloadType, kPayloadId, Bytes(), &trial, &why))
         return Fail(c.opt.stub + ": cannot be used as the stub: " + why);
+
+    std::vector<std::string> stub_notes;
+    if (!c.opt.sign.empty()) {
+        Bytes signed_stub;
+        if (!SignStubUninstaller(stub, c.opt.sign, out_path, &signed_stub, &stub_notes, &why))
+            return Fail(out_path + ": not written: " + why);
+        stub.swap(signed_stub);
+    }
 
     SafeOutputFile out;
     if (!out.Open(out_path, c.opt.force, &why))
@@ -48,11 +59,19 @@ int CmdBuild(int argc, char **argv)
             &why))
         return Fail(why);
     // The check value beside the payload, as resource 122: setup.exe
-    // compares it before it writes anything.
+    // compares it before it writes anything. It covers the uninstaller's
+    // container too, when the stub carries one.
     Bytes check(MCF_CHECK_SIZE);
     PeResourceWrite checked;
     if (!sum.Value(check.data()))
         return Fail(out_path + ": not written: the payload is over 4 GB");
+    size_t uninstaller_at;
+    uint32_t uninstaller_length;
+    if (PeFindResource(stub.data(), stub.size(), kPayloadType, IDR_UNINSTALL, &uninstaller_at,
+                       &uninstaller_length)) {
+        check.resize(MCF_CHECK_BOTH_SIZE);
+        McfMakeCheck(&check[MCF_CHECK_SIZE], &stub[uninstaller_at], uninstaller_length);
+    }
     if (!PeWriteResource(stub, kPayloadType, kCheckValueId, check, &checked, &why))
         return Fail(c.opt.stub + ": cannot be used as the stub: " + why);
     std::vector<std::string> notes;
@@ -63,17 +82,29 @@ int CmdBuild(int argc, char **argv)
             out.file(), &notes, &why))
         return Fail(copy_problem.empty() ? out_path + ": not written: " + why : copy_problem);
     notes.insert(notes.begin(), checked.notes.begin(), checked.notes.end());
+    notes.insert(notes.begin(), stub_notes.begin(), stub_notes.end());
     for (const std::string &note : notes)
         Say(c.opt.stub + ": note: " + note);
     if (fflush(out.file()) != 0)
         return Fail(CannotWrite(out_path));
+    // Signed last, every resource and the check value in place: a copy,
+    // so that what the command did can be compared with what it was given.
+    SafeOutputFile signed_out;
+    SafeOutputFile *result = &out;
+    if (!c.opt.sign.empty()) {
+        if (!signed_out.Open(out_path, c.opt.force, &why) ||
+            !SignCopy(c.opt.sign, out.temp_path(), "the finished setup program", &signed_out, &why))
+            return Fail(out_path + ": not written: " + why);
+        out.Abort();
+        result = &signed_out;
+    }
     // The same checks as verify, on the written file as the installer will
     // find its payload: through the resource directory.
     Verified verified;
-    bool read = VerifyContainerFile(out.temp_path().c_str(), c.cp, &verified, &why);
+    bool read = VerifyContainerFile(result->temp_path().c_str(), c.cp, &verified, &why);
     int status = ReportVerified(read, verified, why);
     if (status == 0)
-        status = ReportCheckValue(out.temp_path().c_str(), false);
+        status = ReportCheckValue(result->temp_path().c_str(), false);
     if (status != 0) {
         Say(out_path + ": not written");
         return status;
@@ -82,8 +113,8 @@ int CmdBuild(int argc, char **argv)
         return Fail(out_path + ": not written: the written resource holds " +
                     std::to_string(verified.files) + " files, not " + std::to_string(files.size()));
     struct stat st;
-    uint64_t image_size = fstat(fileno(out.file()), &st) == 0 ? (uint64_t)st.st_size : 0;
-    if (!out.Commit(&why))
+    uint64_t image_size = fstat(fileno(result->file()), &st) == 0 ? (uint64_t)st.st_size : 0;
+    if (!result->Commit(&why))
         return Fail(why);
     printf("%s: %zu file%s, payload %.0f bytes, %.0f bytes in all\n", out_path.c_str(),
            files.size(), files.size() == 1 ? "" : "s", (double)container.size(),

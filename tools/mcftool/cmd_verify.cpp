@@ -52,13 +52,16 @@ int ReportCheckValue(const char *path, bool say)
         return 0;
     case CheckValueState::Matches:
         if (say)
-            printf("%s: check value: %u bytes, CRC-32 %08x: matches\n", path,
-                   (unsigned)found.length, (unsigned)found.crc);
+            printf("%s: check value: %u bytes, CRC-32 %08x%s: matches\n", path,
+                   (unsigned)found.length, (unsigned)found.crc,
+                   found.uninstaller ? ", and the uninstaller's" : "");
         return 0;
     case CheckValueState::Mismatch:
     case CheckValueState::Damaged: break;
     }
-    return Fail(std::string(path) + ": the payload does not match its check value" +
+    return Fail(std::string(path) + ": the payload" +
+                (found.uninstaller ? " or the uninstaller" : "") +
+                " does not match its check value" +
                 (found.state == CheckValueState::Damaged ? " (the check value is damaged)" : "") +
                 ": setup.exe would refuse to install");
 }

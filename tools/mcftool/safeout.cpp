@@ -196,6 +196,26 @@ bool SafeOutputFile::Write(const void *data, size_t size, std::string *why)
     return true;
 }
 
+bool SafeOutputFile::Reopen(std::string *why)
+{
+    int err = 0;
+    if (file_ && (ferror(file_) || fflush(file_) != 0))
+        err = errno ? errno : EIO;
+    if (file_ && fclose(file_) != 0 && !err)
+        err = errno;
+    file_ = nullptr;
+    if (!err) {
+        file_ = fopen(temp_.c_str(), "r+b");
+        if (!file_ || fseeko(file_, 0, SEEK_END) != 0)
+            err = errno ? errno : EIO;
+    }
+    if (err) {
+        *why = Error("cannot write", target_, err);
+        return false;
+    }
+    return true;
+}
+
 bool SafeOutputFile::Commit(std::string *why)
 {
     if (!file_) {

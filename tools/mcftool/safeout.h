@@ -27,6 +27,11 @@ public:
     // Writes size bytes; false with *why (the file stays open for Abort).
     bool Write(const void *data, size_t size, std::string *why);
 
+    // Flushes and closes the temporary file and opens what is then at its
+    // name again (read and write, at its end): a program that changed it
+    // meanwhile may have put a new file there. False with *why.
+    bool Reopen(std::string *why);
+
     // Flushes, syncs and closes the temporary file, checking every step,
     // and renames it over the target. False with *why, the temporary file
     // removed and the target unchanged, when any step fails.
