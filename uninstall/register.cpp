@@ -30,12 +30,12 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
 {
     char command[MAX_PATH + 8];
     char quiet[MAX_PATH + 8];
-    char icon[MAX_PATH];
+    char icon[MAX_PATH + 2];
     command[0] = '\0';
     if (!AppendText(command, sizeof command, "\"") || !AppendText(command, sizeof command, self) ||
         !AppendText(command, sizeof command, "\"") ||
-        !JoinText(quiet, sizeof quiet, command, " /S") ||
-        !JoinText(icon, sizeof icon, app, "Korvu72.exe"))
+        !JoinText(quiet, sizeof quiet, command, " /S") || !JoinText(icon, sizeof icon, "\"", app) ||
+        !AppendText(icon, sizeof icon, "Korvu72.exe\""))
         return ERROR_FILENAME_EXCED_RANGE;
     LONG status = SetText(key, "DisplayName", UNINSTALL_KEY);
     if (status == ERROR_SUCCESS)

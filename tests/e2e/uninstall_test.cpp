@@ -393,7 +393,8 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     EXPECT_EQ("\"C:\\Korvu\\Uninst72.exe\" /S",
               RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
     EXPECT_EQ("C:\\Korvu\\", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
-    EXPECT_EQ("C:\\Korvu\\Korvu72.exe", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
+    EXPECT_EQ("\"C:\\Korvu\\Korvu72.exe\"",
+              RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", &type));
     EXPECT_EQ((DWORD)REG_DWORD, type);
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", &type));

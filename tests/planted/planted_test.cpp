@@ -36,8 +36,11 @@ int RunAndWait(const std::string &command, const char *dir)
     if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, dir, &startup, &process))
         return -1;
     DWORD code = (DWORD)-1;
+    // A program that hangs (a planted DLL that broke it) is ended.
     if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return (int)code;

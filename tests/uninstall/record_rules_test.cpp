@@ -70,8 +70,11 @@ int RunAndWait(const std::string &command, const std::string &dir)
                         &process))
         return -1;
     DWORD code = (DWORD)-1;
+    // A program that hangs is ended, so that the test ends too.
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return (int)code;
