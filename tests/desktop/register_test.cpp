@@ -62,9 +62,10 @@ TEST(RegisterUninstall, FailuresAreTheRunsOwn)
         CloseHandle(file);
         if (c.recordLocked)
             SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_READONLY);
-        if (c.uninstaller)
+        if (c.uninstaller) {
             ASSERT_TRUE(
                 CopyFileA(Beside(UNINSTALL_EXE).c_str(), (kApp + UNINSTALL_EXE).c_str(), FALSE));
+        }
         ASSERT_EQ(1, LogOpen(kLog.c_str()));
         int boxes = g_boxes;
         RegisterUninstall(NULL, &options);
