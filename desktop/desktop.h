@@ -4,13 +4,13 @@
 #include <windows.h>
 
 #include <shlobj.h>
-#include <stdio.h>
 
 struct SetupOptions;
 
 // inifile.cpp
 int ChangeINIFile(HWND dialog);
-void WriteINITemplate(FILE *stream);
+// The template's lines, each with CR LF; 1 when all were written.
+int WriteINITemplate(HANDLE file);
 
 // shortcuts.cpp
 void CreateShellGroupAndShortcut(HWND dialog, SetupOptions *options);

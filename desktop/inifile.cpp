@@ -49,13 +49,12 @@ static const char *const kTemplate[] = {
     "    ;; end-of-file",
 };
 
-// The stream is in text mode, so each line feed becomes CR LF.
-void WriteINITemplate(FILE *stream)
+int WriteINITemplate(HANDLE file)
 {
-    for (size_t i = 0; i < sizeof kTemplate / sizeof kTemplate[0]; i++) {
-        fputs(kTemplate[i], stream);
-        fputs("\n", stream);
-    }
+    for (size_t i = 0; i < sizeof kTemplate / sizeof kTemplate[0]; i++)
+        if (!WriteText(file, kTemplate[i]) || !WriteText(file, "\r\n"))
+            return 0;
+    return 1;
 }
 
 // Writes the template to a new file. A template that did not reach the disk
@@ -63,18 +62,16 @@ void WriteINITemplate(FILE *stream)
 // that the next run starts from the template again.
 static int CreateFromTemplate(HWND dialog, const char *path)
 {
-    FILE *stream = fopen(path, "w");
-    if (!stream) {
+    HANDLE file = OpenOutput(path, 0);
+    if (file == INVALID_HANDLE_VALUE) {
         ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile",
                       (int)GetLastError());
         return 0;
     }
-    WriteINITemplate(stream);
-    int failed = ferror(stream);
-    if (fclose(stream) != 0)
-        failed = 1;
-    if (failed) {
-        int status = (int)GetLastError();
+    int written = WriteINITemplate(file);
+    int status = (int)GetLastError();
+    CloseHandle(file);
+    if (!written) {
         DeleteFileA(path);
         ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile", status);
         return 0;

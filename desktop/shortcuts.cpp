@@ -4,12 +4,12 @@
 #include "log.h"
 #include "progman.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
-#include <io.h>
 
-static const char kGroupName[] = "Korvu ark 7.2";
+static const char kGroupName[] = PROGRAM_GROUP;
 static const char kItemMessage[] = "Error - Unable to create program item ";
 static const char kGroupItemMessage[] = "Error - Unable to create program group and item ";
 
@@ -46,9 +46,14 @@ static int SaveLink(HWND owner, IShellLinkA *shellLink, const char *link)
         file->Release();
         return 0;
     }
-    if (file->Save(wideLink, TRUE) == S_OK)
-        LogLine("Shortcut ", link, NULL);
+    // Only a shortcut that was saved goes into the record.
+    result = file->Save(wideLink, TRUE);
     file->Release();
+    if (result != S_OK) {
+        ReportFailure(owner, kItemMessage, "CreateLink", "ppf->Save", (int)result);
+        return 0;
+    }
+    LogLine("Shortcut ", link, NULL);
     NoteMade(RECORD_LINK, link);
     return 1;
 }
@@ -71,7 +76,7 @@ static int DescribeLink(HWND owner, IShellLinkA *shellLink, const char *target,
 
 int CreateLink(HWND owner, const char *target, const char *link, const char *workdir)
 {
-    if (_access(target, 0) != 0)
+    if (!FileExists(target))
         return 0;
     char directory[MAX_PATH];
     if (!CopyText(directory, sizeof directory, workdir)) {
@@ -126,8 +131,8 @@ static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *option
     }
     if (!AddGroup(dialog, group))
         return 0;
-    MakeShortcut(dialog, group, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
-    MakeShortcut(dialog, group, "\\KorvuReference.lnk", options, "KorvuRef.chm");
+    MakeShortcut(dialog, group, LINK_PROGRAM, options, "Korvu72.exe");
+    MakeShortcut(dialog, group, LINK_REFERENCE, options, "KorvuRef.chm");
     return 1;
 }
 
@@ -136,7 +141,7 @@ static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOpti
     char desktop[MAX_PATH];
     if (!FindShellFolder(dialog, allocator, 1, desktop, "CreateShellGroupAndShortcut"))
         return;
-    MakeShortcut(dialog, desktop, "\\Korvu 7.2.lnk", options, "Korvu72.exe");
+    MakeShortcut(dialog, desktop, LINK_PROGRAM, options, "Korvu72.exe");
 }
 
 // NT before 4.0: the group in Program Manager, with an item for each file
@@ -163,7 +168,7 @@ static void CreateProgmanGroup(HWND dialog, const SetupOptions *options)
     for (int i = 0; status == 0 && i < 4; i += 2) {
         UINT itemStatus = STATUS_PATH_TOO_LONG;
         if (JoinText(program, sizeof program, options->app_path, items[i + 1])) {
-            if (_access(program, 0) != 0)
+            if (!FileExists(program))
                 continue;
             itemStatus = ProgmanAddItem(&progman, program, items[i], directory);
         }

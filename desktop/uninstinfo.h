@@ -17,6 +17,13 @@
 #define RECORD_PROGMAN "\nProgman=" // a Program Manager group (NT before 4.0)
 #define RECORD_KEY "\nKey="         // the key under UNINSTALL_ROOT
 
+// The Start menu's program group (a Program Manager group on NT before
+// 4.0) and the shortcuts setup.exe makes: both in the group, the first
+// also on the desktop.
+#define PROGRAM_GROUP "Korvu ark 7.2"
+#define LINK_PROGRAM "\\Korvu 7.2.lnk"
+#define LINK_REFERENCE "\\KorvuReference.lnk"
+
 // The list of installed programs (Windows 95, NT 4.0 and later).
 #define UNINSTALL_ROOT "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 #define UNINSTALL_KEY "Korvu ark 7.2"

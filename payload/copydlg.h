@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <stdint.h>
-#include <stdio.h>
 
 INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL copydlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
@@ -27,7 +26,7 @@ struct ExpandContext {
     const char *stream; // the record's stream, in place in the resource
     uint32_t position;  // stream bytes handed to the decoder so far
     uint32_t length;    // the record's stream_length
-    FILE *file;         // the output file
+    HANDLE file;        // the output file
     uint32_t remaining; // stream bytes not yet handed out
     uint32_t crc;       // running CRC-32 of the expanded bytes
     int write_failed;   // a block did not reach the file completely

@@ -12,7 +12,6 @@
 #include "textbuf.h"
 #include "uninstinfo.h"
 #include <commctrl.h>
-#include <stdlib.h>
 #include <string.h>
 
 void DestroyDialogAndParent(HWND dialog)
@@ -48,7 +47,9 @@ uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param)
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param)
 {
     ExpandContext *context = (ExpandContext *)param;
-    if (*size != 0 && fwrite(buffer, 1, *size, context->file) != *size)
+    DWORD written = 0;
+    if (*size != 0 &&
+        (!WriteFile(context->file, buffer, *size, &written, NULL) || written != *size))
         context->write_failed = 1;
     context->crc = UpdateCrc32(buffer, size, &context->crc);
 }
@@ -79,11 +80,11 @@ static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
 // asking about (or, silent, waiting for) an existing file that still cannot
 // be opened: another program holds it (a sharing violation, or access
 // denied on a file that is not read-only).
-static FILE *OpenOutputFile(HWND dialog, const char *path)
+static HANDLE OpenOutputFile(HWND dialog, const char *path)
 {
     DWORD start = GetTickCount();
-    FILE *file;
-    while (!(file = fopen(path, "wb"))) {
+    HANDLE file;
+    while ((file = OpenOutput(path, 0)) == INVALID_HANDLE_VALUE) {
         DWORD attributes = GetFileAttributesA(path);
         // No such file (its folder is missing), or a folder: nothing to wait
         // for. INVALID_FILE_ATTRIBUTES has the directory bit too.
@@ -101,7 +102,8 @@ static FILE *OpenOutputFile(HWND dialog, const char *path)
 
 int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path)
 {
-    ImplodeWorkArea *work = (ImplodeWorkArea *)malloc(IMPLODE_WORK_AREA_SIZE);
+    ImplodeWorkArea *work =
+        (ImplodeWorkArea *)HeapAlloc(GetProcessHeap(), 0, IMPLODE_WORK_AREA_SIZE);
     if (!work)
         return 0;
     ExpandContext context;
@@ -112,8 +114,8 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     context.crc = 0xFFFFFFFFu;
     context.write_failed = 0;
     context.file = OpenOutputFile(dialog, path);
-    if (!context.file) {
-        free(work);
+    if (context.file == INVALID_HANDLE_VALUE) {
+        HeapFree(GetProcessHeap(), 0, work);
         return 0;
     }
     int result = 0;
@@ -132,10 +134,10 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     char size[12];
     size[0] = ' ';
     if (result)
-        LogLine("File ", path, FormatUnsigned(size + 1, (unsigned)ftell(context.file)) - 1);
-    if (fclose(context.file) != 0)
-        result = 0;
-    free(work);
+        LogLine("File ", path,
+                FormatUnsigned(size + 1, (unsigned)GetFileSize(context.file, NULL)) - 1);
+    CloseHandle(context.file);
+    HeapFree(GetProcessHeap(), 0, work);
     return result;
 }
 

@@ -1,5 +1,6 @@
 // The log of an unattended run (/LOG=FILE): plain text, appended, one line
-// per event, each line on disk before the next event. Portable: C stdio.
+// per event, each line on disk before the next event. Portable: Win32 files
+// on Windows, C stdio elsewhere.
 #pragma once
 
 // Opens the log for appending; 1, or 0 when it cannot be opened (the run

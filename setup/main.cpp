@@ -3,10 +3,9 @@
 #include "resource.h"
 #include "setup.h"
 #include "setupdlg.h"
+#include "shellcalls.h"
 #include "unattended.h"
-#include <commctrl.h>
 #include <objbase.h>
-#include <stdlib.h>
 
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
@@ -50,11 +49,69 @@ static int RunInstallation(HINSTANCE instance, HWND background, SetupOptions *op
     return g_boxes != boxes ? EXIT_INSTALLED_WITH_ERRORS : EXIT_INSTALLED;
 }
 
+// The copy dialog's progress bar class must exist before it is created.
+// comctl32.dll is no DLL that Windows takes from its own directory first:
+// loaded by its full path, never imported.
+static void InitProgressBarClass(void)
+{
+    typedef void(WINAPI * InitFn)(void);
+    HMODULE controls = LoadSystemLibrary("comctl32.dll");
+    InitFn init = controls ? (InitFn)(void *)GetProcAddress(controls, "InitCommonControls") : NULL;
+    if (init)
+        init();
+}
+
+// The windows of the run, from the setup dialog to the finish dialog; the
+// run's exit status.
+static int RunSetup(HINSTANCE instance, CommandLine *line, SetupOptions *options)
+{
+    lstrcpyA(g_szIniFile, "Korvu.ini");
+    InitProgressBarClass();
+
+    if (!RegisterMainWindowClass(instance))
+        return EXIT_FAILED;
+    HWND background = CreateMainWindow(instance);
+    if (!background)
+        return EXIT_FAILED;
+    if (!g_silent)
+        ShowWindow(background, SW_SHOWMAXIMIZED);
+
+    FillDefaultOptions(background, options);
+    ApplyPresets(background, options, line);
+
+    int status;
+    HWND copyDialog = NULL;
+    INT_PTR result = ShowSetupDialog(instance, background, options);
+    if (result == 1) {
+        LogDirectories(options);
+        status = RunInstallation(instance, background, options, &copyDialog);
+        if (!copyDialog)
+            return status;
+    } else if (result == 2) {
+        DestroyWindow(background);
+        status = EXIT_DIRECTORY_REFUSED;
+    } else {
+        ReportFailure(background, "Internal Error 37", "ShowSetupDialog", "DialogBoxParam",
+                      (int)GetLastError());
+        return EXIT_FAILED;
+    }
+
+    // Only drains what is still queued: the quit message is already posted.
+    MSG message;
+    message.wParam = 0;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        if (!copyDialog || !IsDialogMessageA(copyDialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return status;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
     (void)previous;
     (void)showCommand;
-    CoInitialize(NULL);
     g_hInstance = instance;
 
     g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
@@ -72,51 +129,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                      MB_OK);
         return EndRun(EXIT_DAMAGED);
     }
-    lstrcpyA(g_szIniFile, "Korvu.ini");
-    // The copy dialog's progress bar class must exist before it is created.
-    InitCommonControls();
-
-    if (!RegisterMainWindowClass(instance))
+    SetupOptions *options =
+        (SetupOptions *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(SetupOptions));
+    if (!options)
         return EndRun(EXIT_FAILED);
-    HWND background = CreateMainWindow(instance);
-    if (!background)
-        return EndRun(EXIT_FAILED);
-    if (!g_silent)
-        ShowWindow(background, SW_SHOWMAXIMIZED);
-
-    SetupOptions *options = (SetupOptions *)calloc(1, sizeof(SetupOptions));
-    if (!options) {
-        DestroyWindow(background);
-        return EndRun(EXIT_FAILED);
-    }
-    FillDefaultOptions(background, options);
-    ApplyPresets(background, options, &line);
-
-    HWND copyDialog = NULL;
-    INT_PTR result = ShowSetupDialog(instance, background, options);
-    if (result == 1) {
-        LogDirectories(options);
-        status = RunInstallation(instance, background, options, &copyDialog);
-        if (!copyDialog)
-            return EndRun(status);
-    } else if (result == 2) {
-        DestroyWindow(background);
-        status = EXIT_DIRECTORY_REFUSED;
-    } else {
-        ReportFailure(background, "Internal Error 37", "ShowSetupDialog", "DialogBoxParam",
-                      (int)GetLastError());
-        return EndRun(EXIT_FAILED);
-    }
-
-    // Only drains what is still queued: the quit message is already posted.
-    MSG message;
-    message.wParam = 0;
-    while (GetMessageA(&message, NULL, 0, 0) > 0) {
-        if (!copyDialog || !IsDialogMessageA(copyDialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    CoInitialize(NULL);
+    status = RunSetup(instance, &line, options);
     CoUninitialize();
+    HeapFree(GetProcessHeap(), 0, options);
     return EndRun(status);
 }

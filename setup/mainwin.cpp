@@ -2,7 +2,6 @@
 // centred. Its destruction ends the program.
 #include "resource.h"
 #include "setup.h"
-#include <stdlib.h>
 
 static const char kClassName[] = "KorvuInstall";
 
@@ -33,9 +32,12 @@ static HPALETTE CreateColorTablePalette(HBITMAP bitmap)
     SelectObject(memory, previous);
     DeleteDC(memory);
 
-    LOGPALETTE *logical = (LOGPALETTE *)malloc(sizeof(LOGPALETTE) + 255 * sizeof(PALETTEENTRY));
-    if (!logical)
-        return NULL;
+    // LOGPALETTE with room for 256 entries.
+    union {
+        LOGPALETTE palette;
+        BYTE bytes[sizeof(LOGPALETTE) + 255 * sizeof(PALETTEENTRY)];
+    } room;
+    LOGPALETTE *logical = &room.palette;
     logical->palVersion = 0x300;
     logical->palNumEntries = 256;
     for (int i = 0; i < 256; i++) {
@@ -44,9 +46,7 @@ static HPALETTE CreateColorTablePalette(HBITMAP bitmap)
         logical->palPalEntry[i].peBlue = colors[i].rgbBlue;
         logical->palPalEntry[i].peFlags = 0;
     }
-    HPALETTE palette = CreatePalette(logical);
-    free(logical);
-    return palette;
+    return CreatePalette(logical);
 }
 
 void LoadBitmapAndPalette(UINT id, HBITMAP *bitmap, HPALETTE *palette)

@@ -75,6 +75,13 @@ INT_PTR CALLBACK FinishDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
 HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options);
 
+// winfile.cpp: text files through Win32 (no C library).
+// Opens `path` for writing, created or emptied, or with `append` created or
+// kept and written at its end; INVALID_HANDLE_VALUE on failure.
+HANDLE OpenOutput(const char *path, int append);
+// Writes the text without its terminator; 1 when all of it was written.
+int WriteText(HANDLE file, const char *text);
+
 // ownres.cpp: one of the containers setup.exe carries (IDR_CMPFILE,
 // IDR_CMPCHECK, IDR_UNINSTALL): its bytes and size, or NULL with the step
 // that failed in *step and its reason in GetLastError().

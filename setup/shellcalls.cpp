@@ -1,11 +1,24 @@
 #include "shellcalls.h"
+#include "textbuf.h"
+
+HMODULE LoadSystemLibrary(const char *name)
+{
+    char path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(path, sizeof path);
+    if (n == 0 || n >= sizeof path || !EnsureBackslash(path, sizeof path) ||
+        !AppendText(path, sizeof path, name)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return NULL;
+    }
+    return LoadLibraryA(path);
+}
 
 // shell32.dll stays loaded for the life of the process once it is needed.
 static FARPROC ShellFunction(const char *name)
 {
     static HMODULE shell;
     if (!shell)
-        shell = LoadLibraryA("shell32.dll");
+        shell = LoadSystemLibrary("shell32.dll");
     FARPROC function = shell ? GetProcAddress(shell, name) : NULL;
     if (!function)
         SetLastError(ERROR_PROC_NOT_FOUND);

@@ -7,6 +7,11 @@
 
 #include <shlobj.h>
 
+// A DLL of Windows loaded by its full path in the system directory: never
+// one of the same name that someone put in the program's folder or
+// elsewhere on the search path. NULL, with the reason in GetLastError().
+HMODULE LoadSystemLibrary(const char *name);
+
 HRESULT ShellGetMalloc(IMalloc **allocator);
 HRESULT ShellGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST *list);
 BOOL ShellGetPathFromIDList(LPCITEMIDLIST list, char *path);

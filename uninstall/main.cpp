@@ -1,7 +1,8 @@
 // Uninst72.exe: asks once, removes what the installation made, says what
 // it removed. /S does the same without a window; /LOG=FILE writes down
 // every step. Exit status: 0 removed, 1 usage error, 2 answered No,
-// 4 something could not be removed (or there was nothing to go by).
+// 4 something could not be removed (or there was nothing to go by, or the
+// record held lines the installation did not write, which are ignored).
 #include "cmdline.h"
 #include "log.h"
 #include "setup.h"
@@ -18,17 +19,6 @@ static const char kUsage[] =
     "/S\tno question and no message; exit status 0 when everything was removed, "
     "1 for a usage error, 4 when something could not be removed\n"
     "/LOG=FILE\tappend every step to FILE";
-
-// Silent as soon as /S is one of the words, even on a line with a usage
-// error: a script must never be stopped by a box.
-static int AsksForSilence(const char *arguments)
-{
-    for (const char *p = arguments; *p; p++)
-        if ((p == arguments || p[-1] == ' ' || p[-1] == '\t') && p[0] == '/' &&
-            (p[1] == 'S' || p[1] == 's') && (p[2] == '\0' || p[2] == ' ' || p[2] == '\t'))
-            return 1;
-    return 0;
-}
 
 // The uninstaller's own path and its directory (with a trailing backslash).
 static int FindSelf(char *self, char *app)
@@ -97,10 +87,11 @@ static int Uninstall(const char *self, const char *app, int silent)
     RemoveSelf(self, &record, &removal);
     ComposeResult(&record, &removal, text, sizeof text);
     LogLine(text, NULL, NULL);
+    int incomplete = removal.failures || removal.ignored;
     if (!silent)
-        Show(text, MB_OK | (removal.failures ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+        Show(text, MB_OK | (incomplete ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
     FreeRecord(&record);
-    return removal.failures ? EXIT_NOT_ALL_REMOVED : EXIT_REMOVED;
+    return incomplete ? EXIT_NOT_ALL_REMOVED : EXIT_REMOVED;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int showCommand)
@@ -116,15 +107,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     char self[MAX_PATH];
     char app[MAX_PATH];
     int found = FindSelf(self, app);
-    int registering = IsRegisterRun(arguments);
-    if (registering) {
-        g_silent = registering == 2;
+    if (IsRegisterRun(arguments))
         return found ? (int)RegisterSelf(self, app) : ERROR_FILENAME_EXCED_RANGE;
-    }
 
+    // Silent when /S is one of the switches, read as setup.exe reads them,
+    // also on a line with a usage error: a script is never stopped by a box.
     CommandLine line;
-    int silent = AsksForSilence(arguments);
-    if (!ParseCommandLine(arguments, UNINSTALL_SWITCHES, &line)) {
+    int ok = ParseCommandLine(arguments, UNINSTALL_SWITCHES, &line);
+    int silent = (line.given & SWITCH_SILENT) != 0;
+    if (!ok) {
         if (!silent)
             Show(kUsage, MB_OK);
         return EXIT_USAGE;

@@ -3,6 +3,7 @@
 #include "log.h"
 #include "textbuf.h"
 #include "uninstall.h"
+#include "uninstinfo.h"
 
 // Appends the texts in turn; whatever does not fit is left out whole.
 static void Add(char *text, size_t size, const char *a, const char *b = "", const char *c = "")
@@ -73,6 +74,10 @@ void ComposeResult(const Record *record, const Removal *removal, char *text, siz
         }
         Add(text, size, "\nClose the programs that use them and delete them by hand.");
     }
+    if (removal->ignored)
+        Add(text, size,
+            "\n\nLines of " UNINSTALL_RECORD " that the installation did not write "
+            "were ignored.");
     Add(text, size, "\n\n");
     AddKept(record, text, size);
 }

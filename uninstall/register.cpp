@@ -7,15 +7,13 @@
 #include "textbuf.h"
 #include "uninstall.h"
 #include "uninstinfo.h"
-#include <stdio.h>
 #include <string.h>
 
 int IsRegisterRun(const char *arguments)
 {
-    if (lstrcmpiA(arguments, REGISTER_SWITCH) == 0)
-        return 1;
-    // From a silent installation: a failure goes unshown, as everything there.
-    return lstrcmpiA(arguments, REGISTER_SWITCH " /S") == 0 ? 2 : 0;
+    // Earlier versions of setup.exe added /S for a silent installation.
+    return lstrcmpiA(arguments, REGISTER_SWITCH) == 0 ||
+           lstrcmpiA(arguments, REGISTER_SWITCH " /S") == 0;
 }
 
 static LONG SetText(HKEY key, const char *name, const char *text)
@@ -59,12 +57,12 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
 {
     char command[MAX_PATH + 8];
     char quiet[MAX_PATH + 8];
-    char icon[MAX_PATH];
+    char icon[MAX_PATH + 2];
     command[0] = '\0';
     if (!AppendText(command, sizeof command, "\"") || !AppendText(command, sizeof command, self) ||
         !AppendText(command, sizeof command, "\"") ||
-        !JoinText(quiet, sizeof quiet, command, " /S") ||
-        !JoinText(icon, sizeof icon, app, "Korvu72.exe"))
+        !JoinText(quiet, sizeof quiet, command, " /S") || !JoinText(icon, sizeof icon, "\"", app) ||
+        !AppendText(icon, sizeof icon, "Korvu72.exe\""))
         return ERROR_FILENAME_EXCED_RANGE;
     SYSTEMTIME today;
     char date[12];
@@ -117,13 +115,14 @@ static LONG MakeEntry(const char *self, const char *app)
 static LONG NoteEntry(const char *app)
 {
     char path[MAX_PATH];
-    FILE *record = NULL;
+    HANDLE record = INVALID_HANDLE_VALUE;
     if (JoinText(path, sizeof path, app, UNINSTALL_RECORD))
-        record = fopen(path, "a");
-    if (!record)
+        record = OpenOutput(path, 1);
+    if (record == INVALID_HANDLE_VALUE)
         return ERROR_FILE_NOT_FOUND;
-    fputs(RECORD_KEY UNINSTALL_KEY, record);
-    return fclose(record) == 0 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    int written = WriteText(record, RECORD_KEY UNINSTALL_KEY);
+    CloseHandle(record);
+    return written ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 LONG RegisterSelf(const char *self, const char *app)
@@ -134,10 +133,8 @@ LONG RegisterSelf(const char *self, const char *app)
     LONG status = MakeEntry(self, app);
     if (status == ERROR_SUCCESS)
         status = NoteEntry(app);
-    // As setup.exe reports a failure of its desktop steps, with its caption.
-    if (status != ERROR_SUCCESS)
-        ReportFailure(NULL, UNINSTALL_REGISTER_MESSAGE, "RegisterSelf", "RegCreateKeyEx",
-                      (int)status);
+    // setup.exe waits for this run and reports a failure as one of its
+    // own steps: nothing is shown here.
     return status;
 }
 

@@ -79,6 +79,10 @@ static void RemoveProgmanGroups(const Record *record, Removal *removal)
 {
     char group[MAX_PATH];
     const char *cursor = NULL;
+    if (!IsNtBefore40())
+        return;
+    // The value is the group's fixed name (record.cpp), which is what goes
+    // into the command, as setup.exe's CreateGroup has it.
     while (NextRecordValue(record, &cursor, RECORD_PROGMAN, group)) {
         ProgmanConversation progman;
         UINT status = ProgmanOpen(&progman);
@@ -117,6 +121,7 @@ static void RemoveFiles(const Record *record, Removal *removal)
 
 void RemoveInstallation(const Record *record, Removal *removal)
 {
+    removal->ignored = CheckRecord(record);
     RemoveLinks(record, removal);
     RemoveGroups(record, removal);
     RemoveProgmanGroups(record, removal);

@@ -1,14 +1,15 @@
 // A running program's file cannot be deleted, on Windows 95 or NT. So the
-// uninstaller copies itself into the temporary folder and starts the copy
+// uninstaller copies itself into a new folder of its own in the temporary
+// folder (nothing there that someone else put is used) and starts the copy
 // with a handle of its own process; the copy waits for the uninstaller to
 // end, deletes it and then the application directory if that is empty,
-// and has itself deleted when Windows next starts (MoveFileEx on NT, the
+// and has itself and its folder deleted when Windows next starts (MoveFileEx on NT, the
 // [rename] section of WININIT.INI on Windows 95, which has no MoveFileEx).
 #include "log.h"
 #include "setup.h"
 #include "textbuf.h"
 #include "uninstall.h"
-#include <stdlib.h>
+#include "uninstinfo.h"
 #include <string.h>
 
 // The copy's command line: /CLEANUP handle "program" ["directory"]
@@ -57,7 +58,7 @@ int DeleteAtRestart(const char *path)
     if (n == 0 || n >= sizeof shortPath)
         return 0;
     const size_t size = 32768;
-    char *section = (char *)malloc(size);
+    char *section = (char *)HeapAlloc(GetProcessHeap(), 0, size);
     if (!section)
         return 0;
     DWORD used = GetPrivateProfileSectionA("rename", section, (DWORD)size, "wininit.ini");
@@ -68,7 +69,7 @@ int DeleteAtRestart(const char *path)
         section[used + strlen(line) + 1] = '\0';
         ok = WritePrivateProfileSectionA("rename", section, "wininit.ini") != FALSE;
     }
-    free(section);
+    HeapFree(GetProcessHeap(), 0, section);
     return ok;
 }
 
@@ -82,7 +83,10 @@ int RunCleanup(const char *arguments)
         return 1;
     if (!NextWord(&p, dir, sizeof dir))
         dir[0] = '\0';
-    HANDLE uninstaller = (HANDLE)(ULONG_PTR)strtoul(number, NULL, 10);
+    ULONG_PTR handle = 0;
+    for (const char *d = number; *d >= '0' && *d <= '9'; d++)
+        handle = handle * 10 + (ULONG_PTR)(*d - '0');
+    HANDLE uninstaller = (HANDLE)handle;
     WaitForSingleObject(uninstaller, INFINITE);
     CloseHandle(uninstaller);
     // The system may hold the image a moment after the process has ended.
@@ -93,44 +97,71 @@ int RunCleanup(const char *arguments)
     }
     if (dir[0])
         RemoveDirectoryA(dir);
+    // The copy and the folder it alone is in; Windows 95 deletes no
+    // folders when it starts: there the empty folder stays.
     char self[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
-    if (n > 0 && n < sizeof self)
-        DeleteAtRestart(self);
+    if (n > 0 && n < sizeof self && DeleteAtRestart(self) &&
+        g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+        char *slash = strrchr(self, '\\');
+        if (slash) {
+            *slash = '\0';
+            DeleteAtRestart(self);
+        }
+    }
+    return 0;
+}
+
+// A folder of our own in the temporary folder, made new (CreateDirectory
+// fails for a name that is there, whoever made it), and the copy's path in
+// it; 0 when none could be made.
+static int MakeCopyFolder(const char *temp, char *folder, char *copy)
+{
+    char number[12];
+    DWORD seed = GetTickCount();
+    for (DWORD i = 0; i < 100; i++) {
+        FormatUnsigned(number, (unsigned int)(seed + i));
+        if (!JoinText(folder, MAX_PATH, temp, "Kvu") || !AppendText(folder, MAX_PATH, number) ||
+            !JoinText(copy, MAX_PATH, folder, "\\" UNINSTALL_EXE))
+            return 0;
+        if (CreateDirectoryA(folder, NULL))
+            return 1;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return 0;
+    }
     return 0;
 }
 
 int StartCleanup(const char *self, const char *dir)
 {
     char temp[MAX_PATH];
-    char reserved[MAX_PATH];
+    char folder[MAX_PATH];
     char copy[MAX_PATH];
     DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n == 0 || n >= sizeof temp || !GetTempFileNameA(temp, "Kvu", 0, reserved))
+    if (n == 0 || n >= sizeof temp || !EnsureBackslash(temp, sizeof temp) ||
+        !MakeCopyFolder(temp, folder, copy))
         return 0;
-    // The unique name, as a program: KvuNNNN.tmp becomes KvuNNNN.exe.
-    char *dot = strrchr(reserved, '.');
-    int ok = dot && CopyText(copy, sizeof copy, reserved) &&
-             CopyText(copy + (dot - reserved), sizeof copy - (size_t)(dot - reserved), ".exe") &&
-             CopyFileA(self, copy, FALSE);
-    DeleteFileA(reserved);
-    if (!ok)
+    // Never over a file: the folder is new, and nothing may be put in it.
+    if (!CopyFileA(self, copy, TRUE)) {
+        RemoveDirectoryA(folder);
         return 0;
+    }
 
     HANDLE me = NULL;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
                          SYNCHRONIZE, TRUE, 0)) {
         DeleteFileA(copy);
+        RemoveDirectoryA(folder);
         return 0;
     }
     char number[16];
     char line[3 * MAX_PATH + 48];
     line[0] = '\0';
     FormatUnsigned(number, (unsigned int)(ULONG_PTR)me);
-    ok = AppendText(line, sizeof line, "\"") && AppendText(line, sizeof line, copy) &&
-         AppendText(line, sizeof line, "\" " CLEANUP_SWITCH " ") &&
-         AppendText(line, sizeof line, number) && AppendText(line, sizeof line, " \"") &&
-         AppendText(line, sizeof line, self) && AppendText(line, sizeof line, "\"");
+    int ok = AppendText(line, sizeof line, "\"") && AppendText(line, sizeof line, copy) &&
+             AppendText(line, sizeof line, "\" " CLEANUP_SWITCH " ") &&
+             AppendText(line, sizeof line, number) && AppendText(line, sizeof line, " \"") &&
+             AppendText(line, sizeof line, self) && AppendText(line, sizeof line, "\"");
     if (ok && dir)
         ok = AppendText(line, sizeof line, " \"") && AppendText(line, sizeof line, dir) &&
              AppendText(line, sizeof line, "\"");
@@ -145,6 +176,7 @@ int StartCleanup(const char *self, const char *dir)
     CloseHandle(me);
     if (!ok) {
         DeleteFileA(copy);
+        RemoveDirectoryA(folder);
         return 0;
     }
     CloseHandle(process.hThread);

@@ -9,9 +9,12 @@
 // The record, read whole, and the directories it names.
 struct Record {
     char *text;          // the file's bytes, zero-terminated; NULL when missing
+    DWORD size;          // the bytes' count, without the terminator
     char app[MAX_PATH];  // the application directory, with a trailing backslash
     char data[MAX_PATH]; // Korvu.ini's Data and Config: kept whatever happens
     char config[MAX_PATH];
+    char programs[2][MAX_PATH]; // the Start menu's Programs folders: all users, the user
+    char desktops[2][MAX_PATH]; // the desktop folders: all users, the user ("" if none)
 };
 
 // What one run removed and what it could not; the first few failures are
@@ -23,6 +26,7 @@ struct Removal {
     int links;      // shortcuts removed
     int groups;     // program groups removed
     int registered; // 1 when the entry in the list of installed programs went
+    int ignored;    // lines of the record that setup.exe cannot have written
     int failures;   // things that could not be removed
     char failed[NAMED_FAILURES][FAILURE_TEXT];
 };
@@ -35,8 +39,15 @@ int LoadRecord(const char *app, Record *record);
 void FreeRecord(Record *record);
 // Walks the lines of one kind (RECORD_*): *cursor starts at NULL; each call puts the
 // next value of `kind` into value (MAX_PATH bytes) and returns 1, or
-// returns 0 at the end. A value too long for the buffer is passed over.
+// returns 0 at the end. Only what setup.exe can have written is taken: a
+// file name in the application directory, the program group in a Programs
+// folder, one of its shortcuts there or on a desktop, the fixed names of
+// the Program Manager group and the registry key. Any other line, also
+// one too long for the buffer, is passed over.
 int NextRecordValue(const Record *record, const char **cursor, const char *kind, char *value);
+// Logs each line NextRecordValue passes over (empty lines aside) as
+// ignored; their count.
+int CheckRecord(const Record *record);
 // 1 when two directory paths name the same directory (case and one
 // trailing backslash aside).
 int SameDirectory(const char *a, const char *b);

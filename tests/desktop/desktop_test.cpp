@@ -165,10 +165,10 @@ protected:
 
 TEST_F(DesktopTest, TemplateIsTheThirtyTwoLinesWithCrLf)
 {
-    FILE *stream = fopen(ini.c_str(), "w");
-    ASSERT_TRUE(stream != NULL);
-    WriteINITemplate(stream);
-    ASSERT_EQ(0, fclose(stream));
+    HANDLE file = OpenOutput(ini.c_str(), 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    EXPECT_EQ(1, WriteINITemplate(file));
+    CloseHandle(file);
     std::string expected;
     for (const char *line : kTemplate)
         expected += std::string(line) + "\r\n";

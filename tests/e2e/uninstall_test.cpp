@@ -29,11 +29,6 @@ const char kQuestion[] =
     "the configuration in C:\\Korvu are kept.";
 const char kKept[] = "Your data in C:\\Korvu\\Data and the configuration in C:\\Korvu are kept.";
 
-std::string BaseName(const std::string &path)
-{
-    return path.substr(path.find_last_of('\\') + 1);
-}
-
 // The Windows version Wine reports to every program without one of its
 // own: the uninstaller's cleaning copy has a new name each time.
 void SetDefaultVersion(const char *version)
@@ -178,16 +173,22 @@ std::string TempDir()
     return std::string(path, n);
 }
 
-// The cleaning copies (KvuNNNN.exe) the uninstaller leaves in the
-// temporary folder until Windows next starts.
+// The cleaning copies (KvuNNNN\Uninst72.exe, each in a folder of its
+// own) the uninstaller leaves in the temporary folder until Windows next
+// starts.
 std::vector<std::string> CleaningCopies()
 {
     std::vector<std::string> copies;
     for (const std::string &name : ListDir(TempDir()))
-        if (name.compare(0, 3, "Kvu") == 0 && name.size() > 4 &&
-            name.substr(name.size() - 4) == ".exe")
-            copies.push_back(TempDir() + name);
+        if (name.compare(0, 3, "Kvu") == 0 && FileExists(TempDir() + name + "\\Uninst72.exe"))
+            copies.push_back(TempDir() + name + "\\Uninst72.exe");
     return copies;
+}
+
+// "KvuNNNN\Uninst72.exe" of a copy's path.
+std::string CopyName(const std::string &copy)
+{
+    return copy.substr(TempDir().size());
 }
 
 const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -278,7 +279,8 @@ protected:
         for (int i = 0; i < 50; i++) {
             bool left = false;
             for (const std::string &copy : CleaningCopies())
-                left |= !DeleteFileA(copy.c_str());
+                left |= !DeleteFileA(copy.c_str()) ||
+                        !RemoveDirectoryA(copy.substr(0, copy.rfind('\\')).c_str());
             if (!left)
                 break;
             Sleep(100);
@@ -421,7 +423,8 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     EXPECT_EQ("\"C:\\Korvu\\Uninst72.exe\" /S",
               RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
     EXPECT_EQ("C:\\Korvu\\", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
-    EXPECT_EQ("C:\\Korvu\\Korvu72.exe", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
+    EXPECT_EQ("\"C:\\Korvu\\Korvu72.exe\"",
+              RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", &type));
     EXPECT_EQ((DWORD)REG_DWORD, type);
     EXPECT_EQ("1", RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", &type));
@@ -464,7 +467,7 @@ TEST_F(Uninstall, EntryInTheListOfInstalledProgramsThenRemovedWithYes)
     // The cleaning copy goes when Windows next starts (NT: MoveFileEx).
     std::vector<std::string> copies = CleaningCopies();
     ASSERT_EQ(1u, copies.size()) << Listing(ListDir(TempDir()));
-    EXPECT_NE(std::string::npos, PendingDeletions().find(BaseName(copies[0])))
+    EXPECT_NE(std::string::npos, PendingDeletions().find(CopyName(copies[0])))
         << copies[0] << " not in " << PendingDeletions();
 
     // Afterwards setup.exe sees a new installation again.
@@ -577,7 +580,7 @@ TEST_P(SilentUninstall, QuietUninstallStringRemovesWithoutAWindow)
         EXPECT_NE(std::string::npos, wininit.find("[rename]")) << wininit;
         EXPECT_NE(std::string::npos, wininit.find(std::string("NUL=") + shortPath)) << wininit;
     } else {
-        EXPECT_NE(std::string::npos, PendingDeletions().find(BaseName(copies[0])))
+        EXPECT_NE(std::string::npos, PendingDeletions().find(CopyName(copies[0])))
             << PendingDeletions();
     }
 }

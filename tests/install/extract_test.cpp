@@ -430,24 +430,24 @@ TEST_F(ExtractTest, WriteExpandedBlockNotesAWriteThatFails)
 {
     std::string path = dir + "out.bin";
     ASSERT_TRUE(WriteBytes(path, ""));
-    // A stream open for reading only: every write fails.
-    FILE *file = fopen(path.c_str(), "rb");
-    ASSERT_TRUE(file != NULL);
+    // A file open for reading only: every write fails.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
     ExpandContext context = {NULL, 0, 0, file, 0, 0xFFFFFFFFu, 0};
     char block[] = "123456789";
     uint32_t size = 9;
     WriteExpandedBlock(block, &size, &context);
-    fclose(file);
+    CloseHandle(file);
     EXPECT_EQ(1, context.write_failed);
     EXPECT_EQ(0xCBF43926u, ~context.crc) << "the CRC still covers the decoded bytes";
 
-    file = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file != NULL);
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
     ExpandContext good = {NULL, 0, 0, file, 0, 0xFFFFFFFFu, 0};
     WriteExpandedBlock(block, &size, &good);
     uint32_t none = 0;
     WriteExpandedBlock(block, &none, &good);
-    fclose(file);
+    CloseHandle(file);
     EXPECT_EQ(0, good.write_failed);
     EXPECT_EQ(0xCBF43926u, ~good.crc);
     EXPECT_EQ("123456789", Content(path));

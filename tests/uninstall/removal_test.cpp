@@ -4,6 +4,7 @@
 #include "uninstall.h"
 #include "wintest.h"
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string>
 
@@ -62,7 +63,12 @@ TEST_F(Removal, OnlyWhatTheRecordNamesGoesAndTheDataStays)
     Write(app + "Korvu.ini", "[Korvu]\r\nData=" + app + "Data\r\nConfig=" + app + "\r\n");
     // A read-only installed file goes too.
     SetFileAttributesA((app + "Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    std::string group = app + "Group";
+    // The program group where setup.exe makes it: the uninstaller acts on
+    // no other.
+    char programs[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(NULL, programs, CSIDL_COMMON_PROGRAMS, TRUE));
+    std::string group = std::string(programs) + "\\Korvu ark 7.2";
+    RemoveTree(group);
     CreateDirectoryA(group.c_str(), NULL);
     Write(group + "\\Korvu 7.2.lnk", "link");
     Write(group + "\\Mine.lnk", "the user's shortcut");
@@ -84,6 +90,7 @@ TEST_F(Removal, OnlyWhatTheRecordNamesGoesAndTheDataStays)
     EXPECT_TRUE(Exists(app + "Data\\Ledger.kdb"));
     EXPECT_TRUE(Exists(group + "\\Mine.lnk"));
     EXPECT_FALSE(Exists(group + "\\Korvu 7.2.lnk"));
+    RemoveTree(group);
 }
 
 TEST_F(Removal, ACutOrForeignLineTouchesNothing)
