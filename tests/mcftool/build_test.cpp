@@ -314,6 +314,8 @@ TEST_F(Build, EveryRefusalNamesTheFileAndLeavesNoOutput)
         {"blank ", "ends in a blank"},
         {"tab\tname", "control character"},
         {"snow\xE2\x98\x83.txt", "U+2603"},
+        {"~KV+Korvu72.exe", "begins with ~kv"},
+        {"~kv", "begins with ~kv"},
     };
     Write("keep.exe", Str("an earlier installer"));
     for (const Case &c : cases) {
