@@ -38,7 +38,7 @@ struct ExpandContext {
 };
 
 // Expands a stream into the file at path (created or truncated), stamped
-// with `stamp` unless it is NULL; 1 when the file holds every expanded byte.
+// with `stamp`; 1 when the file holds every expanded byte.
 int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path,
                const FILETIME *stamp);
 uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param);

@@ -63,30 +63,25 @@ static void FlushOutput(ExpandContext *context)
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param)
 {
     ExpandContext *context = (ExpandContext *)param;
-    uint32_t left = *size;
-    const char *from = buffer;
-    while (left > 0) {
-        uint32_t n = OUTPUT_BLOCK - context->buffered;
-        if (n > left)
-            n = left;
-        memcpy(context->buffer + context->buffered, from, n);
-        context->buffered += n;
-        from += n;
-        left -= n;
-        if (context->buffered == OUTPUT_BLOCK)
-            FlushOutput(context);
-    }
+    // The decoder hands out at most IMPLODE_BLOCK_SIZE bytes at a time.
+    if (context->buffered + *size > OUTPUT_BLOCK)
+        FlushOutput(context);
+    memcpy(context->buffer + context->buffered, buffer, *size);
+    context->buffered += *size;
     context->crc = UpdateCrc32(buffer, size, &context->crc);
 }
+
+// The decoder's work area and the output block: one file is expanded at a
+// time, so one of each, for the life of the program.
+static union {
+    ImplodeWorkArea work;
+    char bytes[IMPLODE_WORK_AREA_SIZE + OUTPUT_BLOCK];
+} g_expandMemory;
 
 int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path,
                const FILETIME *stamp)
 {
     (void)dialog;
-    HANDLE heap = GetProcessHeap();
-    char *memory = (char *)HeapAlloc(heap, 0, IMPLODE_WORK_AREA_SIZE + OUTPUT_BLOCK);
-    if (!memory)
-        return 0;
     ExpandContext context;
     context.stream = stream;
     context.position = 0;
@@ -94,20 +89,18 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     context.remaining = length;
     context.crc = 0xFFFFFFFFu;
     context.write_failed = 0;
-    context.buffer = memory + IMPLODE_WORK_AREA_SIZE;
+    context.buffer = g_expandMemory.bytes + IMPLODE_WORK_AREA_SIZE;
     context.buffered = 0;
     context.written = 0;
     context.file =
         CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (context.file == INVALID_HANDLE_VALUE) {
-        HeapFree(heap, 0, memory);
+    if (context.file == INVALID_HANDLE_VALUE)
         return 0;
-    }
     int result = 0;
     if (length == 0) {
         *crc = ~context.crc;
         result = 1;
-    } else if (ExpandImplodeStream(ReadStreamBlock, WriteExpandedBlock, (ImplodeWorkArea *)memory,
+    } else if (ExpandImplodeStream(ReadStreamBlock, WriteExpandedBlock, &g_expandMemory.work,
                                    &context) == IMPLODE_OK) {
         *crc = ~context.crc;
         result = context.remaining == 0;
@@ -121,11 +114,9 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     size[0] = ' ';
     if (result)
         LogLine("File ", path, FormatUnsigned(size + 1, context.written) - 1);
-    if (stamp)
-        SetFileTime(context.file, NULL, NULL, stamp);
+    SetFileTime(context.file, NULL, NULL, stamp);
     if (!CloseHandle(context.file))
         result = 0;
-    HeapFree(heap, 0, memory);
     return result;
 }
 
@@ -153,33 +144,23 @@ static int StageAll(HWND dialog, HWND bar, HWND label, const char *app, const Pa
                     const FILETIME *stamp, uint32_t range)
 {
     uint32_t total = 0, shown = 0;
-    for (int i = 0; i < set->count; i++) {
-        McfReader reader;
-        if (McfOpen(&reader, set->data[i], set->size[i]) != MCF_RECORD)
-            return 10;
-        for (;;) {
-            McfRecord record;
-            const unsigned char *stream = NULL;
-            int next = McfNext(&reader, &record, &stream);
-            if (next == MCF_END)
-                break;
-            // A stream that runs past the resource cannot expand: as error 13.
-            if (next == MCF_BAD_STREAM)
-                return 13;
-            if (next != MCF_RECORD)
-                return 10;
-            if (!StageRecord(dialog, label, app, &record, stream, stamp))
-                return 13;
-            total += record.stream_length;
-            if (total - shown >= range / PROGRESS_STEPS) {
-                SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
-                shown = total;
-            }
+    RecordWalk walk;
+    McfRecord record;
+    const unsigned char *stream;
+    int next = StartRecords(&walk, set);
+    while (next == MCF_RECORD && (next = NextRecord(&walk, &record, &stream)) == MCF_RECORD) {
+        if (!StageRecord(dialog, label, app, &record, stream, stamp))
+            return 13;
+        total += record.stream_length;
+        if (total - shown >= range / PROGRESS_STEPS) {
+            SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
+            shown = total;
         }
     }
     if (shown != total)
         SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
-    return 1;
+    // A stream that runs past the resource cannot expand: as error 13.
+    return next == MCF_END ? 1 : next == MCF_BAD_STREAM ? 13 : 10;
 }
 
 // Installs the set into app_path as one step: staged, checked, then put in
@@ -205,14 +186,13 @@ static int InstallSet(HWND dialog, HWND progress, const PayloadSet *set, const F
     const char *app = options->app_path;
     FinishInterruptedRun(app);
     int staged = StageAll(dialog, bar, label, app, set, stamp, range);
-    if (staged != 1) {
-        FinishInterruptedRun(app);
-        return FailExtraction(dialog, staged == 10 ? "Internal Error 10" : "Internal Error 13",
-                              staged == 10 ? "McfFileheader" : "ExpandFile", 0);
-    }
-    if (!PlaceStagedFiles(dialog, app, set))
-        return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
-    return 1;
+    if (staged == 1 && PlaceStagedFiles(dialog, app, set))
+        return 1;
+    // What was expanded goes (placing has already undone itself).
+    FinishInterruptedRun(app);
+    if (staged == 10)
+        return FailExtraction(dialog, "Internal Error 10", "McfFileheader", 0);
+    return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
 }
 
 int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
@@ -229,20 +209,17 @@ int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
 static int ReadOwnLastWriteTime(HWND dialog, HINSTANCE module, FILETIME *stamp)
 {
     char self[MAX_PATH];
-    stamp->dwLowDateTime = 0;
-    stamp->dwHighDateTime = 0;
-    // A path cut at the buffer's end would be unterminated on older systems.
+    // The directory entry has the time: no need to open the file. A path
+    // cut at the buffer's end would be unterminated on older systems.
     DWORD length = GetModuleFileNameA(module, self, sizeof self);
-    HANDLE file = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA found;
+    HANDLE search = INVALID_HANDLE_VALUE;
     if (length > 0 && length < sizeof self)
-        file = CreateFileA(self, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+        search = FindFirstFileA(self, &found);
+    if (search == INVALID_HANDLE_VALUE)
         return FailExtraction(dialog, "Internal Error 14", "CreateFile", 0);
-    BOOL read = GetFileTime(file, NULL, NULL, stamp);
-    CloseHandle(file);
-    if (!read)
-        return FailExtraction(dialog, "Internal Error 15", "GetFileTime", 0);
+    FindClose(search);
+    *stamp = found.ftLastWriteTime;
     return 1;
 }
 

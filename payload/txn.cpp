@@ -36,7 +36,7 @@ static int ForEachWithPrefix(const char *app, const char *prefix, int moveIn)
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         if (!JoinText(found, sizeof found, app, entry.cFileName) ||
-            !JoinText(target, sizeof target, app, entry.cFileName + lstrlenA(prefix)) ||
+            !JoinText(target, sizeof target, app, entry.cFileName + PREFIX_LENGTH) ||
             !(moveIn ? DeleteName(target) && MoveName(found, target) : DeleteName(found)))
             all = 0;
     } while (FindNextFileA(search, &entry));
@@ -80,19 +80,14 @@ static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
     return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
 }
 
-// Steps an existing file aside; a file another program holds cannot be
-// renamed, and is asked about.
+// Steps an existing file aside. One that cannot be renamed is held by
+// another program (a sharing violation, or access denied): asked about.
 static int MoveAside(HWND dialog, const char *target, const char *backup)
 {
     DWORD start = GetTickCount();
-    while (Exists(target) && !MoveName(target, backup)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-            error != ERROR_LOCK_VIOLATION)
-            return 0;
+    while (Exists(target) && !MoveName(target, backup))
         if (!RetryFileInUse(dialog, target, start))
             return 0;
-    }
     return 1;
 }
 
@@ -107,36 +102,36 @@ static int NamePaths(char paths[PATH_KINDS][MAX_PATH], const char *app, const ch
     return 1;
 }
 
-// The names of a set, container after container; 0 after the last.
-struct NameWalk {
-    const PayloadSet *set;
-    int at;
-    McfReader reader;
-};
-
-static int NextName(NameWalk *walk, McfRecord *record)
-{
-    const unsigned char *stream;
-    while (McfNext(&walk->reader, record, &stream) != MCF_RECORD) {
-        if (++walk->at >= walk->set->count)
-            return 0;
-        McfOpen(&walk->reader, walk->set->data[walk->at], walk->set->size[walk->at]);
-    }
-    return 1;
-}
-
-static void StartNames(NameWalk *walk, const PayloadSet *set)
+int StartRecords(RecordWalk *walk, const PayloadSet *set)
 {
     walk->set = set;
     walk->at = 0;
-    McfOpen(&walk->reader, set->data[0], set->size[0]);
+    return McfOpen(&walk->reader, set->data[0], set->size[0]);
+}
+
+int NextRecord(RecordWalk *walk, McfRecord *record, const unsigned char **stream)
+{
+    int next;
+    while ((next = McfNext(&walk->reader, record, stream)) == MCF_END &&
+           ++walk->at < walk->set->count)
+        if ((next = McfOpen(&walk->reader, walk->set->data[walk->at], walk->set->size[walk->at])) !=
+            MCF_RECORD)
+            break;
+    return next;
+}
+
+// The set's names, the set read whole once before.
+static int NextName(RecordWalk *walk, McfRecord *record)
+{
+    const unsigned char *stream;
+    return NextRecord(walk, record, &stream) == MCF_RECORD;
 }
 
 void NoteSetFiles(const PayloadSet *set)
 {
-    NameWalk walk;
+    RecordWalk walk;
     McfRecord record;
-    StartNames(&walk, set);
+    StartRecords(&walk, set);
     while (NextName(&walk, &record))
         NoteMade(RECORD_FILE, record.file_name);
 }
@@ -146,9 +141,9 @@ void NoteSetFiles(const PayloadSet *set)
 static int UnplaceFirst(const char *app, const PayloadSet *set, int count)
 {
     char paths[PATH_KINDS][MAX_PATH];
-    NameWalk walk;
+    RecordWalk walk;
     McfRecord record;
-    StartNames(&walk, set);
+    StartRecords(&walk, set);
     for (int i = 0; i < count && NextName(&walk, &record); i++)
         if (!NamePaths(paths, app, record.file_name) ||
             (!Exists(paths[PATH_STAGED]) && Exists(paths[PATH_TARGET]) &&
@@ -164,25 +159,22 @@ int PlaceStagedFiles(HWND dialog, const char *app, const PayloadSet *set)
     if (TxnPath(mark, app, PLACING_MARK, ""))
         file =
             CreateFileA(mark, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        FinishInterruptedRun(app);
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    }
     CloseHandle(file);
-    NameWalk walk;
+    RecordWalk walk;
     McfRecord record;
-    StartNames(&walk, set);
+    StartRecords(&walk, set);
     for (int placed = 0; NextName(&walk, &record); placed++) {
         if (!NamePaths(paths, app, record.file_name) ||
             !MoveAside(dialog, paths[PATH_TARGET], paths[PATH_BACKUP]) ||
             !MoveName(paths[PATH_STAGED], paths[PATH_TARGET])) {
-            // Back to the old files: the new ones out, the mark gone, and
-            // the clean-up of a run that had not begun puts the backups
-            // back. Should that fail, the mark stays and the clean-up goes
-            // forward instead: all new. Never a mix.
+            // Back to the old files: the new ones out and the mark gone, so
+            // that the caller's FinishInterruptedRun, as for a run that had
+            // not begun, puts the backups back. Should that fail, the mark
+            // stays and it goes forward instead: all new. Never a mix.
             if (UnplaceFirst(app, set, placed + 1))
                 DeleteName(mark);
-            FinishInterruptedRun(app);
             return 0;
         }
     }

@@ -16,6 +16,7 @@
 #define STAGED_PREFIX MCF_RESERVED_PREFIX "+"
 #define BACKUP_PREFIX MCF_RESERVED_PREFIX "-"
 #define PLACING_MARK MCF_RESERVED_PREFIX "!"
+#define PREFIX_LENGTH 4
 
 // The containers one run installs (the payload, the uninstaller).
 #define MAX_CONTAINERS 2
@@ -24,6 +25,18 @@ struct PayloadSet {
     uint32_t size[MAX_CONTAINERS];
     int count;
 };
+
+// The records of a set, container after container.
+struct RecordWalk {
+    const PayloadSet *set;
+    int at;
+    McfReader reader;
+};
+// MCF_RECORD, or MCF_BAD_MAGIC for a first container without its magic.
+int StartRecords(RecordWalk *walk, const PayloadSet *set);
+// As McfNext over the whole set: MCF_END after the last container's end;
+// MCF_BAD_MAGIC for a later container without its magic.
+int NextRecord(RecordWalk *walk, McfRecord *record, const unsigned char **stream);
 
 // out (MAX_PATH bytes) = app + prefix + name; 0 when it does not fit.
 int TxnPath(char *out, const char *app, const char *prefix, const char *name);
@@ -35,7 +48,8 @@ void FinishInterruptedRun(const char *app);
 
 // Puts every staged file of the set in place, asking about (or, silent,
 // waiting for) a file in use. 0 when a file could not be put in place:
-// then every file is back as it was and the staged files are gone.
+// FinishInterruptedRun then puts every file back as it was (or, where
+// that failed, completes the run) and removes the staged files.
 int PlaceStagedFiles(HWND dialog, const char *app, const PayloadSet *set);
 
 // Enters every file of the set in the uninstaller's record.
