@@ -38,8 +38,9 @@ struct ExpandContext {
 };
 
 // Expands a stream into the file at path (created or truncated), stamped
-// with `stamp`; 1 when the file holds every expanded byte.
-int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path,
-               const FILETIME *stamp);
+// with `stamp`; 1 when the file holds every expanded byte. The log names
+// it `shown` (its name once in place).
+int ExpandFile(const char *shown, uint32_t *crc, uint32_t length, const char *stream,
+               const char *path, const FILETIME *stamp);
 uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param);
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param);

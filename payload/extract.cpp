@@ -78,10 +78,9 @@ static union {
     char bytes[IMPLODE_WORK_AREA_SIZE + OUTPUT_BLOCK];
 } g_expandMemory;
 
-int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path,
-               const FILETIME *stamp)
+int ExpandFile(const char *shown, uint32_t *crc, uint32_t length, const char *stream,
+               const char *path, const FILETIME *stamp)
 {
-    (void)dialog;
     ExpandContext context;
     context.stream = stream;
     context.position = 0;
@@ -113,7 +112,7 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     char size[12];
     size[0] = ' ';
     if (result)
-        LogLine("File ", path, FormatUnsigned(size + 1, context.written) - 1);
+        LogLine("File ", shown, FormatUnsigned(size + 1, context.written) - 1);
     SetFileTime(context.file, NULL, NULL, stamp);
     if (!CloseHandle(context.file))
         result = 0;
@@ -121,7 +120,7 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
 }
 
 // Expands one record under its staged name; 0 when it cannot be.
-static int StageRecord(HWND dialog, HWND label, const char *appPath, const McfRecord *record,
+static int StageRecord(HWND label, const char *appPath, const McfRecord *record,
                        const unsigned char *stream, const FILETIME *stamp)
 {
     char path[MAX_PATH], shown[MAX_PATH];
@@ -130,7 +129,7 @@ static int StageRecord(HWND dialog, HWND label, const char *appPath, const McfRe
         return 0;
     SetWindowTextA(label, shown);
     uint32_t crc = 0;
-    return ExpandFile(dialog, &crc, record->stream_length, (const char *)stream, path, stamp) &&
+    return ExpandFile(shown, &crc, record->stream_length, (const char *)stream, path, stamp) &&
            crc == record->crc32;
 }
 
@@ -140,7 +139,7 @@ static int StageRecord(HWND dialog, HWND label, const char *appPath, const McfRe
 
 // Expands every record of every container of the set under its staged
 // name. 1, or the number of the internal error that stopped it.
-static int StageAll(HWND dialog, HWND bar, HWND label, const char *app, const PayloadSet *set,
+static int StageAll(HWND bar, HWND label, const char *app, const PayloadSet *set,
                     const FILETIME *stamp, uint32_t range)
 {
     uint32_t total = 0, shown = 0;
@@ -149,7 +148,7 @@ static int StageAll(HWND dialog, HWND bar, HWND label, const char *app, const Pa
     const unsigned char *stream;
     int next = StartRecords(&walk, set);
     while (next == MCF_RECORD && (next = NextRecord(&walk, &record, &stream)) == MCF_RECORD) {
-        if (!StageRecord(dialog, label, app, &record, stream, stamp))
+        if (!StageRecord(label, app, &record, stream, stamp))
             return 13;
         total += record.stream_length;
         if (total - shown >= range / PROGRESS_STEPS) {
@@ -185,7 +184,7 @@ static int InstallSet(HWND dialog, HWND progress, const PayloadSet *set, const F
                               (int)GetLastError());
     const char *app = options->app_path;
     FinishInterruptedRun(app);
-    int staged = StageAll(dialog, bar, label, app, set, stamp, range);
+    int staged = StageAll(bar, label, app, set, stamp, range);
     if (staged == 1 && PlaceStagedFiles(dialog, app, set))
         return 1;
     // What was expanded goes (placing has already undone itself).
