@@ -60,8 +60,20 @@ for p in app one; do
         nsis "C:\\run\\nsis-$p.exe" "C:\\bench\\nsis" | tr -d '\r' | tee "$work/$p.txt"
 done
 "$src/cmake/wine-env" stop "$prefix_dir"
+# The ratio round by round (a slow moment of the shared machine hits both
+# runs of a round alike): median [min..max].
+ratio() {
+    awk '$1 == "round" { t[$2, $3] = $4; n = $2 > n ? $2 : n }
+         END { for (i = 1; i <= n; i++) r[i] = t[i, "setup"] / t[i, "nsis"]
+               for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++)
+                   if (r[j] < r[i]) { x = r[i]; r[i] = r[j]; r[j] = x }
+               printf "%.2f [%.2f..%.2f]", r[int((n + 1) / 2)], r[1], r[n] }' "$work/$1.txt"
+}
 med() { awk -v n="$2" '$1 == n && $2 == "median" { print $3 }' "$work/$1.txt"; }
 for p in app one; do
-    printf '%s: setup.exe / NSIS (zlib) = %.2f (medians of %d rounds)\n' "$p" \
-        "$(echo "$(med $p setup) / $(med $p nsis)" | bc -l)" "$rounds"
+    echo "$p: setup.exe / NSIS (zlib) $(ratio $p) round by round, $rounds rounds;" \
+         "medians setup $(med $p setup) s, NSIS $(med $p nsis) s"
 done
+printf 'payload part (app - one, medians): setup.exe %.3f s, NSIS %.3f s\n' \
+    "$(echo "$(med app setup) - $(med one setup)" | bc -l)" \
+    "$(echo "$(med app nsis) - $(med one nsis)" | bc -l)"
