@@ -1,7 +1,7 @@
 // The payload installed as one step (see txn.h). At every moment the
-// application directory tells what to do after a kill: without the mark,
-// no file has been touched yet and the staged files go; with it, every
-// staged file is complete and checked, and the run is completed.
+// application directory tells what to do after a kill: with the mark,
+// every staged file is complete and checked, and the run is completed;
+// without it, the staged files go and any backup goes back in its place.
 #include "txn.h"
 #include "copydlg.h"
 #include "desktop.h"
@@ -9,6 +9,10 @@
 #include "setup.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
+
+static_assert(sizeof STAGED_PREFIX - 1 == PREFIX_LENGTH &&
+                  sizeof BACKUP_PREFIX - 1 == PREFIX_LENGTH,
+              "ForEachWithPrefix takes the name after PREFIX_LENGTH characters");
 
 int TxnPath(char *out, const char *app, const char *prefix, const char *name)
 {
@@ -80,8 +84,8 @@ static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
     return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
 }
 
-// Steps an existing file aside. One that cannot be renamed is held by
-// another program (a sharing violation, or access denied): asked about.
+// Steps an existing file aside. One that cannot be renamed is taken to be
+// held by another program (Windows refuses to rename an open file).
 static int MoveAside(HWND dialog, const char *target, const char *backup)
 {
     DWORD start = GetTickCount();
