@@ -17,6 +17,9 @@
 #define MCF_NAME_SIZE 260u
 // Names beginning so (in any case) are the installer's own temporary files.
 #define MCF_RESERVED_PREFIX "~kv"
+// Characters the installer's temporary names add before a file's name
+// (MCF_RESERVED_PREFIX and one more): they too must fit in a path.
+#define MCF_TEMP_NAME_EXTRA 4u
 
 struct McfRecord {
     uint32_t stream_length;

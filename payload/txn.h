@@ -16,7 +16,7 @@
 #define STAGED_PREFIX MCF_RESERVED_PREFIX "+"
 #define BACKUP_PREFIX MCF_RESERVED_PREFIX "-"
 #define PLACING_MARK MCF_RESERVED_PREFIX "!"
-#define PREFIX_LENGTH 4
+#define PREFIX_LENGTH MCF_TEMP_NAME_EXTRA
 
 // The containers one run installs (the payload, the uninstaller).
 #define MAX_CONTAINERS 2

@@ -19,7 +19,7 @@ const char kDefaultAppDir[] = "C:\\Korvu\\";
 
 size_t LongestNameBehindDefaultDir()
 {
-    return kWindowsMaxPath - 1 - (sizeof kDefaultAppDir - 1);
+    return kWindowsMaxPath - 1 - (sizeof kDefaultAppDir - 1) - MCF_TEMP_NAME_EXTRA;
 }
 
 namespace {
