@@ -5,7 +5,6 @@
 #include "container.h"
 #include "copydlg.h"
 #include "crc32.h"
-#include "desktop.h"
 #include "fileops.h"
 #include "implode.h"
 #include "log.h"
@@ -13,7 +12,6 @@
 #include "setup.h"
 #include "textbuf.h"
 #include "txn.h"
-#include "uninstinfo.h"
 #include <commctrl.h>
 #include <string.h>
 
