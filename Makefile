@@ -124,6 +124,7 @@ bench: host $(B)/$(RUN_TREE)/CMakeCache.txt
 	$(B)/host/bench/korvu_bench
 	cmake --build $(B)/$(RUN_TREE) -j $(JOBS) --target win32_decode_bench
 	./bench/run-win32 $(B)/host $(B)/$(RUN_TREE)
+	./bench/nsis-vs-setup.sh $(B)
 
 clean:
 	rm -rf $(B)

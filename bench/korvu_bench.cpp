@@ -11,10 +11,13 @@
 // hits both sides of a ratio alike.
 //
 //   korvu_bench [--rounds N] [--class NAME] [--files] [--encoder] [--write-streams DIR]
+//               [--write-files DIR]
 //
 // --class keeps one class of files, --files adds a row per file, --encoder times the encoder and lists the
 // sizes, --write-streams leaves the implode streams and a manifest in DIR
-// for the Win32 build of the decoder (win32_decode_bench).
+// for the Win32 build of the decoder (win32_decode_bench), --write-files
+// the real files themselves into DIR (bench/nsis-vs-setup.sh installs them).
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -395,13 +398,39 @@ bool WriteStreams(const std::string &dir, const std::vector<Prepared> &files)
     return fclose(m) == 0;
 }
 
+// The real files of the corpus as they are, one folder (the installer
+// benchmark's application): "NN-name", NN keeping names apart.
+bool WriteFiles(const std::string &dir, const std::vector<CorpusFile> &files)
+{
+    int i = 0;
+    for (const CorpusFile &c : files) {
+        if (c.klass == "generated")
+            continue;
+        std::string base = c.name.substr(c.name.find_last_of('/') + 1);
+        for (char &ch : base)
+            if (!isalnum((unsigned char)ch) && ch != '.' && ch != '-' && ch != '_')
+                ch = '_';
+        char prefix[16];
+        snprintf(prefix, sizeof prefix, "%03d-", i++);
+        FILE *f = fopen((dir + "/" + prefix + base).c_str(), "wb");
+        if (!f || fwrite(c.data.data(), 1, c.data.size(), f) != c.data.size()) {
+            if (f)
+                fclose(f);
+            return false;
+        }
+        if (fclose(f) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     int rounds = 9;
     bool per_file = false, encoder = false;
-    std::string streams, only;
+    std::string streams, only, raw;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
             rounds = std::max(1, atoi(argv[++i]));
@@ -413,13 +442,22 @@ int main(int argc, char **argv)
             encoder = true;
         } else if (strcmp(argv[i], "--write-streams") == 0 && i + 1 < argc) {
             streams = argv[++i];
+        } else if (strcmp(argv[i], "--write-files") == 0 && i + 1 < argc) {
+            raw = argv[++i];
         } else {
             fprintf(stderr, "usage: korvu_bench [--rounds N] [--class NAME] [--files] [--encoder] "
-                            "[--write-streams DIR]\n");
+                            "[--write-streams DIR] [--write-files DIR]\n");
             return 2;
         }
     }
 
+    if (!raw.empty()) {
+        if (!WriteFiles(raw, LoadCorpus())) {
+            fprintf(stderr, "korvu_bench: cannot write the files to %s\n", raw.c_str());
+            return 1;
+        }
+        return 0;
+    }
     std::vector<Prepared> files;
     size_t largest = 0;
     for (const CorpusFile &f : LoadCorpus()) {

@@ -57,6 +57,8 @@ int McfIsPlainFileName(const char *name)
 {
     if (name[0] == 0 || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
         return 0;
+    if (name[0] == '~' && (name[1] | 0x20) == 'k' && (name[2] | 0x20) == 'v')
+        return 0;
     return strpbrk(name, "\\/:") == nullptr;
 }
 

@@ -15,6 +15,11 @@
 #define MCF_MAGIC "MCFX"
 #define MCF_HEADER_SIZE 268u
 #define MCF_NAME_SIZE 260u
+// Names beginning so (in any case) are the installer's own temporary files.
+#define MCF_RESERVED_PREFIX "~kv"
+// Characters the installer's temporary names add before a file's name
+// (MCF_RESERVED_PREFIX and one more): they too must fit in a path.
+#define MCF_TEMP_NAME_EXTRA 4u
 
 struct McfRecord {
     uint32_t stream_length;
@@ -79,5 +84,6 @@ int McfCheckMatches(const void *check, uint32_t checkSize, const void *data, uin
 int McfCheckSecondMatches(const void *check, uint32_t checkSize, const void *data, uint32_t size);
 
 // 1 when name is a file name that stays inside the directory it is appended
-// to: not empty, none of \ / :, not "." or "..". Otherwise 0.
+// to: not empty, none of \ / :, not "." or "..", not beginning with
+// MCF_RESERVED_PREFIX. Otherwise 0.
 int McfIsPlainFileName(const char *name);

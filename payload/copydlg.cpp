@@ -39,11 +39,11 @@ void CopyFiles(HWND dialog)
         DestroyDialogAndParent(dialog);
         return;
     }
-    OpenUninstallRecord(options, 0);
-    if (!UncompressMcfFile(dialog, progress)) {
-        OpenUninstallRecord(options, 1);
+    // A failed run leaves the previous installation's record as it was.
+    if (!UncompressMcfFile(dialog, progress))
         return;
-    }
+    OpenUninstallRecord(options, 0);
+    NoteInstalledFiles();
     ChangeINIFile(dialog);
     // A Cancel that reached the dialog while a failure box was shown has
     // ended the program: make nothing more after it.

@@ -17,6 +17,8 @@ int UncompressMcfFile(HWND dialog, HWND progress);
 int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
                     const FILETIME *stamp);
 void DestroyDialogAndParent(HWND dialog);
+// Enters every file UncompressMcfFile installed in the uninstaller's record.
+void NoteInstalledFiles(void);
 // 1 when the payload resource matches its check value, or when setup.exe
 // was built without one; 0 for a damaged setup.exe.
 int PayloadIsWhole(HINSTANCE module);
@@ -30,8 +32,15 @@ struct ExpandContext {
     uint32_t remaining; // stream bytes not yet handed out
     uint32_t crc;       // running CRC-32 of the expanded bytes
     int write_failed;   // a block did not reach the file completely
+    char *buffer;       // decoded bytes not yet written (64 KB)
+    uint32_t buffered;  // bytes in buffer
+    uint32_t written;   // bytes handed to the file so far
 };
 
-int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path);
+// Expands a stream into the file at path (created or truncated), stamped
+// with `stamp`; 1 when the file holds every expanded byte. The log names
+// it `shown` (its name once in place).
+int ExpandFile(const char *shown, uint32_t *crc, uint32_t length, const char *stream,
+               const char *path, const FILETIME *stamp);
 uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param);
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param);

@@ -1,16 +1,17 @@
-// Extraction of the payload: every record of the container resource is
-// expanded into the application directory, checked against its CRC-32 and
-// stamped with setup.exe's own last-write time.
+// Extraction of the payload: every record of the container resources is
+// expanded into the application directory under a staged name, checked
+// against its CRC-32 and stamped with setup.exe's own last-write time; then
+// all are put in place at once (txn.cpp), or none.
 #include "container.h"
 #include "copydlg.h"
 #include "crc32.h"
-#include "desktop.h"
+#include "fileops.h"
 #include "implode.h"
 #include "log.h"
 #include "resource.h"
 #include "setup.h"
 #include "textbuf.h"
-#include "uninstinfo.h"
+#include "txn.h"
 #include <commctrl.h>
 #include <string.h>
 
@@ -25,6 +26,7 @@ void DestroyDialogAndParent(HWND dialog)
 // for the caller to pass on.
 static int FailExtraction(HWND dialog, const char *message, const char *call, int status)
 {
+    RemoveMadeDirs();
     ReportFailure(dialog, message, "UncompressMcfFile", call, status);
     DestroyDialogAndParent(dialog);
     return 0;
@@ -44,68 +46,39 @@ uint32_t ReadStreamBlock(char *buffer, uint32_t *size, void *param)
     return n;
 }
 
+// Decoded bytes go to disk in blocks this large: a few calls per file
+// instead of one per 4 KB block of the decoder.
+#define OUTPUT_BLOCK 65536u
+
+static void FlushOutput(ExpandContext *context)
+{
+    if (context->buffered != 0 && !WriteBlock(context->file, context->buffer, context->buffered))
+        context->write_failed = 1;
+    context->written += context->buffered;
+    context->buffered = 0;
+}
+
 void WriteExpandedBlock(char *buffer, uint32_t *size, void *param)
 {
     ExpandContext *context = (ExpandContext *)param;
-    DWORD written = 0;
-    if (*size != 0 &&
-        (!WriteFile(context->file, buffer, *size, &written, NULL) || written != *size))
-        context->write_failed = 1;
+    // The decoder hands out at most IMPLODE_BLOCK_SIZE bytes at a time.
+    if (context->buffered + *size > OUTPUT_BLOCK)
+        FlushOutput(context);
+    memcpy(context->buffer + context->buffered, buffer, *size);
+    context->buffered += *size;
     context->crc = UpdateCrc32(buffer, size, &context->crc);
 }
 
-// Seconds a silent run waits for a file in use before it gives up.
-#define SILENT_RETRY_MS 30000
+// The decoder's work area and the output block: one file is expanded at a
+// time, so one of each, for the life of the program.
+static union {
+    ImplodeWorkArea work;
+    char bytes[IMPLODE_WORK_AREA_SIZE + OUTPUT_BLOCK];
+} g_expandMemory;
 
-// A file held by another program (a running Korvu72.exe): 1 to try again,
-// because the user pressed Retry or a silent run has not yet waited long.
-static int RetryFileInUse(HWND dialog, const char *path, DWORD start)
+int ExpandFile(const char *shown, uint32_t *crc, uint32_t length, const char *stream,
+               const char *path, const FILETIME *stamp)
 {
-    if (g_silent && GetTickCount() - start < SILENT_RETRY_MS) {
-        Sleep(500);
-        return 1;
-    }
-    char text[MAX_PATH + 160];
-    text[0] = '\0';
-    AppendText(text, sizeof text, "The file ");
-    AppendText(text, sizeof text, path);
-    AppendText(text, sizeof text,
-               " is in use by another program. Close Korvu ark 7.2 on this "
-               "computer and press Retry, or press Cancel to stop the "
-               "installation.");
-    return ShowSetupBox(dialog, text, MB_RETRYCANCEL) == IDRETRY;
-}
-
-// Opens the output file, clearing a read-only attribute that stops it and
-// asking about (or, silent, waiting for) an existing file that still cannot
-// be opened: another program holds it (a sharing violation, or access
-// denied on a file that is not read-only).
-static HANDLE OpenOutputFile(HWND dialog, const char *path)
-{
-    DWORD start = GetTickCount();
-    HANDLE file;
-    while ((file = OpenOutput(path, 0)) == INVALID_HANDLE_VALUE) {
-        DWORD attributes = GetFileAttributesA(path);
-        // No such file (its folder is missing), or a folder: nothing to wait
-        // for. INVALID_FILE_ATTRIBUTES has the directory bit too.
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            break;
-        if (attributes & FILE_ATTRIBUTE_READONLY) {
-            if (!SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY))
-                break;
-        } else if (!RetryFileInUse(dialog, path, start)) {
-            break;
-        }
-    }
-    return file;
-}
-
-int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, const char *path)
-{
-    ImplodeWorkArea *work =
-        (ImplodeWorkArea *)HeapAlloc(GetProcessHeap(), 0, IMPLODE_WORK_AREA_SIZE);
-    if (!work)
-        return 0;
     ExpandContext context;
     context.stream = stream;
     context.position = 0;
@@ -113,66 +86,89 @@ int ExpandFile(HWND dialog, uint32_t *crc, uint32_t length, const char *stream, 
     context.remaining = length;
     context.crc = 0xFFFFFFFFu;
     context.write_failed = 0;
-    context.file = OpenOutputFile(dialog, path);
-    if (context.file == INVALID_HANDLE_VALUE) {
-        HeapFree(GetProcessHeap(), 0, work);
+    context.buffer = g_expandMemory.bytes + IMPLODE_WORK_AREA_SIZE;
+    context.buffered = 0;
+    context.written = 0;
+    context.file =
+        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (context.file == INVALID_HANDLE_VALUE)
         return 0;
-    }
     int result = 0;
     if (length == 0) {
         *crc = ~context.crc;
         result = 1;
-    } else if (ExpandImplodeStream(ReadStreamBlock, WriteExpandedBlock, work, &context) ==
-               IMPLODE_OK) {
+    } else if (ExpandImplodeStream(ReadStreamBlock, WriteExpandedBlock, &g_expandMemory.work,
+                                   &context) == IMPLODE_OK) {
         *crc = ~context.crc;
         result = context.remaining == 0;
     }
-    // A block or the last buffer that did not reach the disk (a full disk)
-    // would leave a short file behind a good CRC: that is a failure too.
+    FlushOutput(&context);
+    // A block that did not reach the disk (a full disk) would leave a short
+    // file behind a good CRC: that is a failure too.
     if (context.write_failed)
         result = 0;
     char size[12];
     size[0] = ' ';
     if (result)
-        LogLine("File ", path,
-                FormatUnsigned(size + 1, (unsigned)GetFileSize(context.file, NULL)) - 1);
-    CloseHandle(context.file);
-    HeapFree(GetProcessHeap(), 0, work);
+        LogLine("File ", shown, FormatUnsigned(size + 1, context.written) - 1);
+    SetFileTime(context.file, NULL, NULL, stamp);
+    if (!CloseHandle(context.file))
+        result = 0;
     return result;
 }
 
-// Gives the file setup.exe's last-write time; silent when it cannot.
-static void StampFile(const char *path, const FILETIME *stamp)
+// Expands one record under its staged name; 0 when it cannot be.
+static int StageRecord(HWND label, const char *appPath, const McfRecord *record,
+                       const unsigned char *stream, const FILETIME *stamp)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    SetFileTime(file, NULL, NULL, stamp);
-    CloseHandle(file);
-}
-
-// Expands one record; 0 after a reported failure.
-static int ExpandRecord(HWND dialog, HWND label, const char *appPath, const McfRecord *record,
-                        const unsigned char *stream, const FILETIME *stamp)
-{
-    char path[MAX_PATH];
-    if (!JoinText(path, sizeof path, appPath, record->file_name))
-        return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
-    SetWindowTextA(label, path);
+    char path[MAX_PATH], shown[MAX_PATH];
+    if (!TxnPath(path, appPath, STAGED_PREFIX, record->file_name) ||
+        !JoinText(shown, sizeof shown, appPath, record->file_name))
+        return 0;
+    SetWindowTextA(label, shown);
     uint32_t crc = 0;
-    if (!ExpandFile(dialog, &crc, record->stream_length, (const char *)stream, path) ||
-        crc != record->crc32)
-        return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
-    StampFile(path, stamp);
-    NoteMade(RECORD_FILE, record->file_name);
-    return 1;
+    return ExpandFile(shown, &crc, record->stream_length, (const char *)stream, path, stamp) &&
+           crc == record->crc32;
 }
 
-int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
-                    const FILETIME *stamp)
+// The progress bar moves in steps of at least this fraction of its range:
+// each position redraws it, and a silent run has no one to look.
+#define PROGRESS_STEPS 32
+
+// Expands every record of every container of the set under its staged
+// name. 1, or the number of the internal error that stopped it.
+static int StageAll(HWND bar, HWND label, const char *app, const PayloadSet *set,
+                    const FILETIME *stamp, uint32_t range)
 {
-    SendMessageA(progress, PBM_SETRANGE32, 1, (LPARAM)size);
+    uint32_t total = 0, shown = 0;
+    RecordWalk walk;
+    McfRecord record;
+    const unsigned char *stream;
+    int next = StartRecords(&walk, set);
+    while (next == MCF_RECORD && (next = NextRecord(&walk, &record, &stream)) == MCF_RECORD) {
+        if (!StageRecord(label, app, &record, stream, stamp))
+            return 13;
+        total += record.stream_length;
+        if (total - shown >= range / PROGRESS_STEPS) {
+            SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
+            shown = total;
+        }
+    }
+    if (shown != total)
+        SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
+    // A stream that runs past the resource cannot expand: as error 13.
+    return next == MCF_END ? 1 : next == MCF_BAD_STREAM ? 13 : 10;
+}
+
+// Installs the set into app_path as one step: staged, checked, then put in
+// place; any failure leaves the directory as it was. 0 after a reported
+// failure.
+static int InstallSet(HWND dialog, HWND progress, const PayloadSet *set, const FILETIME *stamp)
+{
+    uint32_t range = 0;
+    for (int i = 0; i < set->count; i++)
+        range += set->size[i];
+    SendMessageA(progress, PBM_SETRANGE32, 1, (LPARAM)range);
     SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
     if (!options)
         return FailExtraction(dialog, "Internal Error 7", "GetWindowLong", (int)GetLastError());
@@ -184,47 +180,43 @@ int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
     if (!label)
         return FailExtraction(dialog, "Internal Error 9", "GetDlgItem(hwnd, IDC_CDLG_LBL_FNAME)",
                               (int)GetLastError());
-    McfReader reader;
-    if (McfOpen(&reader, data, size) != MCF_RECORD)
+    const char *app = options->app_path;
+    FinishInterruptedRun(app);
+    int staged = StageAll(bar, label, app, set, stamp, range);
+    if (staged == 1 && PlaceStagedFiles(dialog, app, set))
+        return 1;
+    // What was expanded goes (placing has already undone itself).
+    FinishInterruptedRun(app);
+    if (staged == 10)
         return FailExtraction(dialog, "Internal Error 10", "McfFileheader", 0);
+    return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
+}
 
-    uint32_t total = 0;
-    for (;;) {
-        McfRecord record;
-        const unsigned char *stream = NULL;
-        int next = McfNext(&reader, &record, &stream);
-        if (next == MCF_END)
-            return 1;
-        // A stream that runs past the resource cannot expand: as error 13.
-        if (next == MCF_BAD_STREAM)
-            return FailExtraction(dialog, "Internal Error 13", "ExpandFile", 0);
-        if (next != MCF_RECORD)
-            return FailExtraction(dialog, "Internal Error 10", "McfFileheader", 0);
-        if (!ExpandRecord(dialog, label, options->app_path, &record, stream, stamp))
-            return 0;
-        total += record.stream_length;
-        SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
-    }
+int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
+                    const FILETIME *stamp)
+{
+    PayloadSet set;
+    set.data[0] = data;
+    set.size[0] = size;
+    set.count = 1;
+    return InstallSet(dialog, progress, &set, stamp);
 }
 
 // setup.exe's own last-write time, which every installed file gets.
 static int ReadOwnLastWriteTime(HWND dialog, HINSTANCE module, FILETIME *stamp)
 {
     char self[MAX_PATH];
-    stamp->dwLowDateTime = 0;
-    stamp->dwHighDateTime = 0;
-    // A path cut at the buffer's end would be unterminated on older systems.
+    // The directory entry has the time: no need to open the file. A path
+    // cut at the buffer's end would be unterminated on older systems.
     DWORD length = GetModuleFileNameA(module, self, sizeof self);
-    HANDLE file = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA found;
+    HANDLE search = INVALID_HANDLE_VALUE;
     if (length > 0 && length < sizeof self)
-        file = CreateFileA(self, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+        search = FindFirstFileA(self, &found);
+    if (search == INVALID_HANDLE_VALUE)
         return FailExtraction(dialog, "Internal Error 14", "CreateFile", 0);
-    BOOL read = GetFileTime(file, NULL, NULL, stamp);
-    CloseHandle(file);
-    if (!read)
-        return FailExtraction(dialog, "Internal Error 15", "GetFileTime", 0);
+    FindClose(search);
+    *stamp = found.ftLastWriteTime;
     return 1;
 }
 
@@ -247,6 +239,9 @@ static const char *const kStepFailures[3][2] = {{"Internal Error 4", "FindResour
                                                 {"Internal Error 5", "LoadResource"},
                                                 {"Internal Error 6", "LockResource"}};
 
+// The containers of the run, for the uninstaller's record afterwards.
+static PayloadSet g_installed;
+
 int UncompressMcfFile(HWND dialog, HWND progress)
 {
     HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
@@ -254,15 +249,20 @@ int UncompressMcfFile(HWND dialog, HWND progress)
     if (!ReadOwnLastWriteTime(dialog, module, &stamp))
         return 0;
     // The payload, then the uninstaller: a container of its own, so that a
-    // payload put in by mcftool build keeps it, written like a payload file.
-    for (int id = IDR_CMPFILE;; id = IDR_UNINSTALL) {
-        DWORD size;
+    // payload put in by mcftool build keeps it, installed like a payload file.
+    PayloadSet *set = &g_installed;
+    for (set->count = 0; set->count < MAX_CONTAINERS; set->count++) {
         int step;
-        const void *data = LoadOwnContainer(module, id, &size, &step);
-        if (!data)
+        set->data[set->count] = LoadOwnContainer(module, set->count ? IDR_UNINSTALL : IDR_CMPFILE,
+                                                 (DWORD *)&set->size[set->count], &step);
+        if (!set->data[set->count])
             return FailExtraction(dialog, kStepFailures[step - 1][0], kStepFailures[step - 1][1],
                                   (int)GetLastError());
-        if (!ExpandContainer(dialog, progress, data, size, &stamp) || id == IDR_UNINSTALL)
-            return id == IDR_UNINSTALL;
     }
+    return InstallSet(dialog, progress, set, &stamp);
+}
+
+void NoteInstalledFiles(void)
+{
+    NoteSetFiles(&g_installed);
 }

@@ -6,6 +6,8 @@ char g_szIniFile[MAX_PATH];
 int g_silent;
 int g_boxes;
 int g_presetDirs;
+char g_madeDirs[MAX_MADE_DIRS][MAX_PATH];
+int g_madeDirCount;
 
 int IsNtBefore40(void)
 {

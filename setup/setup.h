@@ -34,6 +34,11 @@ extern int g_boxes;
 extern int g_presetDirs;
 #define PRESET_DATA 1
 #define PRESET_CONFIG 2
+// The directories the setup dialog created in this run, outermost first,
+// for a failed installation to remove again.
+#define MAX_MADE_DIRS 8
+extern char g_madeDirs[MAX_MADE_DIRS][MAX_PATH];
+extern int g_madeDirCount;
 
 // 1 on the NT family before version 4.0 (no shell folders, no browser).
 int IsNtBefore40(void);

@@ -6,7 +6,11 @@
 static int CreateOneLevel(const char *level, void *context)
 {
     (void)context;
-    return CreateDirectoryA(level, NULL) == TRUE ? 0 : (int)GetLastError();
+    if (!CreateDirectoryA(level, NULL))
+        return (int)GetLastError();
+    if (g_madeDirCount < MAX_MADE_DIRS && CopyText(g_madeDirs[g_madeDirCount], MAX_PATH, level))
+        g_madeDirCount++;
+    return 0;
 }
 
 int DoMakeDir(char *path)

@@ -1,6 +1,7 @@
 // Trimming, blank test, completion of typed paths, and the walk over a
 // path's directory levels.
 #include "pathrules.h"
+#include "container.h"
 #include "textbuf.h"
 #include <string.h>
 
@@ -114,7 +115,9 @@ size_t AppPathLimit(size_t longestName)
 {
     const size_t kLongestPath = 259; // MAX_PATH less the terminating zero
     const size_t kIniName = 9;       // "Korvu.ini"
-    size_t name = longestName > kIniName ? longestName : kIniName;
+    // A payload file is first written under a longer temporary name.
+    size_t staged = longestName + MCF_TEMP_NAME_EXTRA;
+    size_t name = staged > kIniName ? staged : kIniName;
     if (name + 1 >= kLongestPath)
         return 0;
     size_t limit = kLongestPath - 1 - name;

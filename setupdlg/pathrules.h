@@ -8,8 +8,9 @@
 
 // The longest application directory (without its trailing backslash) for a
 // payload whose longest file name has `longestName` characters: directory,
-// backslash and name within 259 characters, for Korvu.ini (9) too, and never
-// more than MAX_APP_PATH_CHARS.
+// backslash and name, with the temporary name's MCF_TEMP_NAME_EXTRA
+// characters, within 259 characters, for Korvu.ini (9) too, and never more
+// than MAX_APP_PATH_CHARS.
 size_t AppPathLimit(size_t longestName);
 
 char *TrimSpaces(char *text);

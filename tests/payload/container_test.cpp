@@ -138,9 +138,17 @@ TEST(McfContainer, RefusesRecordsThatRunPastTheEnd)
 
 TEST(McfContainer, RefusesNamesThatLeaveTheDirectory)
 {
-    const char *bad[] = {
-        "..",   ".",        "..\\Windows\\win.ini", "sub/file.txt", "C:autoexec.bat", "\\boot.ini",
-        "a\\b", "trailing/"};
+    const char *bad[] = {"..",
+                         ".",
+                         "..\\Windows\\win.ini",
+                         "sub/file.txt",
+                         "C:autoexec.bat",
+                         "\\boot.ini",
+                         "a\\b",
+                         "trailing/",
+                         "~kv+Korvu72.exe",
+                         "~KV-Readme.txt",
+                         "~Kv!"};
     for (const char *name : bad) {
         Bytes c = Magic();
         AddRecord(&c, name, Bytes{1});
@@ -158,7 +166,8 @@ TEST(McfContainer, RefusesNamesThatLeaveTheDirectory)
     AddRecord(&d, "..", Bytes{}, 0, 1000);
     EXPECT_EQ(Walk(d, &names), MCF_BAD_NAME);
 
-    for (const char *good : {"Korvu72.exe", "...", "a..b", ".hidden", "Read me.txt"})
+    for (const char *good :
+         {"Korvu72.exe", "...", "a..b", ".hidden", "Read me.txt", "~k", "~kx", "kv~"})
         EXPECT_EQ(McfIsPlainFileName(good), 1) << good;
     EXPECT_EQ(McfIsPlainFileName(""), 0);
     EXPECT_EQ(McfIsPlainFileName(std::string(259, 'n').c_str()), 1);

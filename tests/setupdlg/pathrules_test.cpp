@@ -258,12 +258,13 @@ TEST(WalkDirLevels, WhichCodesLetTheWalkGoOn)
 
 TEST(AppPathLimit, DirectoryBackslashAndLongestNameFit259Characters)
 {
+    // Each name with the 4 characters of its temporary name.
     EXPECT_EQ(240u, AppPathLimit(0)) << "Korvu.ini alone leaves 249; 240 is the most ever";
-    EXPECT_EQ(240u, AppPathLimit(18));
-    EXPECT_EQ(239u, AppPathLimit(19));
-    EXPECT_EQ(60u, AppPathLimit(198));
-    EXPECT_EQ(8u, AppPathLimit(250)) << "C:\\Korvu, the default, still fits";
-    EXPECT_EQ(0u, AppPathLimit(258));
+    EXPECT_EQ(240u, AppPathLimit(14));
+    EXPECT_EQ(239u, AppPathLimit(15));
+    EXPECT_EQ(60u, AppPathLimit(194));
+    EXPECT_EQ(8u, AppPathLimit(246)) << "C:\\Korvu, the default, still fits";
+    EXPECT_EQ(0u, AppPathLimit(254));
     EXPECT_EQ(0u, AppPathLimit(259));
     EXPECT_EQ(0u, AppPathLimit(100000));
 }

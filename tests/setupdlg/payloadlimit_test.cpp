@@ -10,7 +10,8 @@
 namespace {
 
 const std::string kRoot = "C:\\sdtest\\lim";
-// The payload's longest name has 198 characters: 259 - 1 - 198.
+// The payload's longest name has 194 characters, its temporary name 198:
+// 259 - 1 - 198.
 const size_t kLimit = 60;
 
 class PayloadLimit : public ::testing::Test {
@@ -37,7 +38,7 @@ TEST_F(PayloadLimit, ApplicationPathsTooLongForThePayloadsLongestNameAreRefused)
             EXPECT_EQ(0, EntriesIn(kRoot)) << "nothing may be created: " << text;
         }
         // Exactly the limit, typed with its backslash: directory, backslash
-        // and the 198-character name make 259.
+        // and the 198-character temporary name make 259.
         TypeInto(dialog, IDC_EDT_APATH, app + "\\");
         FocusControl(dialog, IDC_EDT_DPATH);
         Click(dialog, IDC_BTN_INSTALL);

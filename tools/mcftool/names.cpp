@@ -19,7 +19,7 @@ const char kDefaultAppDir[] = "C:\\Korvu\\";
 
 size_t LongestNameBehindDefaultDir()
 {
-    return kWindowsMaxPath - 1 - (sizeof kDefaultAppDir - 1);
+    return kWindowsMaxPath - 1 - (sizeof kDefaultAppDir - 1) - MCF_TEMP_NAME_EXTRA;
 }
 
 namespace {
@@ -324,6 +324,10 @@ std::vector<std::string> NameProblems(const std::string &utf8, const std::string
         why.push_back("ends in a dot, which Windows drops");
     else if (cps.back() == U' ')
         why.push_back("ends in a blank, which Windows drops");
+    // The installer's temporary names (MCF_RESERVED_PREFIX).
+    if (cps.size() >= 3 && cps[0] == U'~' && Upper(cps[1]) == U'K' && Upper(cps[2]) == U'V')
+        why.push_back("begins with " MCF_RESERVED_PREFIX
+                      ", which the installer keeps for its temporary files");
     std::string device;
     if (IsReservedDevice(cps, &device))
         why.push_back("is the Windows device name " + device);

@@ -16,7 +16,8 @@ const int kDefaultCodePage = 1252;
 // MAX_PATH (260 bytes with the terminating zero).
 extern const char kDefaultAppDir[];
 const size_t kWindowsMaxPath = 260;
-// The longest ANSI name that fits behind kDefaultAppDir.
+// The longest ANSI name that fits behind kDefaultAppDir, also as the
+// installer's temporary name (MCF_TEMP_NAME_EXTRA characters longer).
 size_t LongestNameBehindDefaultDir();
 
 // A Windows ANSI code page (874, 932, 936, 949, 950, 1250-1258), converted
