@@ -332,6 +332,17 @@ bool BringToFront(HWND window)
     return GetForegroundWindow() == window;
 }
 
+bool WaitForeground(HWND window, int ms)
+{
+    DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 void ClickWindow(HWND window)
 {
     RECT rect;

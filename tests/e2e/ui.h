@@ -95,6 +95,8 @@ HWND FocusedControl(HWND window);
 bool WaitFocus(HWND control, int ms);
 // Brings a window to the front so that keys reach it.
 bool BringToFront(HWND window);
+// Waits until the window is the foreground window, without making it one.
+bool WaitForeground(HWND window, int ms);
 
 // Asks the host script to photograph the screen as `name`.png and waits
 // until it has; does nothing when no host script listens.
