@@ -179,37 +179,40 @@ protected:
         EXPECT_EQ(config, ItemText(dialog, kConfigBox));
     }
 
-    // Clicks Install and watches the run: holds the copy dialog still for
-    // its picture (and `whileHeld`) once it names a file, and returns at the
-    // finish dialog, a message box or the program's end.
+    // Clicks Install and watches the run: holds the program the moment its
+    // copy dialog names the first file (CopyHold), for the dialog's picture
+    // and `whileHeld`, and returns at the finish dialog, a message box or
+    // the program's end.
     RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse,
                     const std::function<void(HWND copy)> &whileHeld = nullptr)
     {
         RunSeen seen;
+        CopyHold hold;
+        EXPECT_TRUE(hold.Arm(setup_.thread())) << "no hook in setup.exe: error " << GetLastError();
         if (by == By::Mouse)
             ClickWindow(GetDlgItem(dialog, kInstallButton));
         else
             PressKey(VK_RETURN);
         DWORD start = GetTickCount();
         while ((int)(GetTickCount() - start) < kRunWait) {
-            if (!seen.fileLabel.size()) {
-                if (HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog)) {
-                    seen.copyDialog = true;
+            if (!seen.copyDialog && hold.Held(0)) {
+                HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog);
+                seen.copyDialog = copy != NULL;
+                EXPECT_TRUE(copy) << "held with no copy dialog; seen: "
+                                  << DescribeScreens(setup_.pid());
+                if (copy) {
                     // Wine shows what the busy program draws only when it next
                     // handles messages, so the picture shows the dialog as
                     // drawn when it opened, without file name and progress.
-                    std::string label = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
-                    if (!label.empty() && setup_.Suspend()) {
-                        ExpectCentred(copy, "copy dialog");
-                        seen.copyCaption = StoredTextOf(copy);
-                        seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
-                        seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
-                        Shot(shotPrefix + "-2-copy-dialog");
-                        if (whileHeld)
-                            whileHeld(copy);
-                        setup_.Resume();
-                    }
+                    ExpectCentred(copy, "copy dialog");
+                    seen.copyCaption = StoredTextOf(copy);
+                    seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
+                    seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
+                    Shot(shotPrefix + "-2-copy-dialog");
+                    if (whileHeld)
+                        whileHeld(copy);
                 }
+                hold.Release();
             }
             if ((seen.finish = FindScreen(setup_.pid(), Screen::FinishDialog)))
                 break;
@@ -219,8 +222,7 @@ protected:
                 seen.exited = true;
                 break;
             }
-            // Often enough to catch a short run, and leaves wineserver to it.
-            Sleep(1);
+            Sleep(20);
         }
         return seen;
     }
@@ -430,11 +432,9 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
 
     RunSeen seen = Install(dialog, shots);
     EXPECT_TRUE(seen.copyDialog) << "the copy dialog was not seen";
-    if (!seen.fileLabel.empty()) {
-        EXPECT_EQ(kCaption, seen.copyCaption);
-        EXPECT_EQ("Copying Files.......", seen.copyingText);
-        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
-    }
+    EXPECT_EQ(kCaption, seen.copyCaption);
+    EXPECT_EQ("Copying Files.......", seen.copyingText);
+    EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     ASSERT_FALSE(seen.box) << "message box during the run: "
                            << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     if (family.desktop < 0)
@@ -603,9 +603,7 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
 
     RunSeen seen = Install(dialog, "typed", By::Keyboard);
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    if (!seen.fileLabel.empty()) {
-        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
-    }
+    EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
     FinishWithOk(seen.finish, "typed");
 
     std::vector<std::string> names = ExpectedNames();
@@ -806,7 +804,7 @@ TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
         ClickWindow(GetDlgItem(copy, kCopyCancel));
         clicked = true;
     });
-    ASSERT_TRUE(clicked) << "the run ended before the copy dialog named a file";
+    ASSERT_TRUE(clicked) << "the copy dialog was not seen naming a file";
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "cancel");
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());

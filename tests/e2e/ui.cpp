@@ -131,6 +131,7 @@ bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
     process_ = info.hProcess;
     thread_ = info.hThread;
     pid_ = info.dwProcessId;
+    threadId_ = info.dwThreadId;
     return true;
 }
 
@@ -163,15 +164,46 @@ void Program::Kill()
     }
 }
 
-bool Program::Suspend()
+// ---- CopyHold ----------------------------------------------------------
+
+bool CopyHold::Arm(DWORD thread)
 {
-    return thread_ && SuspendThread(thread_) != (DWORD)-1;
+    // The names are hold.cpp's; a hold of an earlier run is over.
+    held_ = CreateEventA(NULL, TRUE, FALSE, "KorvuE2ECopyHeld");
+    release_ = CreateEventA(NULL, TRUE, FALSE, "KorvuE2ECopyRelease");
+    if (!held_ || !release_)
+        return false;
+    ResetEvent(held_);
+    ResetEvent(release_);
+    module_ = LoadLibraryA((ModuleDir() + "e2e_hold.dll").c_str());
+    HOOKPROC proc =
+        module_ ? (HOOKPROC)(void *)GetProcAddress(module_, "HoldAtFirstFileName") : NULL;
+    hook_ = proc ? SetWindowsHookExA(WH_CALLWNDPROCRET, proc, module_, thread) : NULL;
+    return hook_ != NULL;
 }
 
-void Program::Resume()
+bool CopyHold::Held(int ms)
 {
-    if (thread_)
-        ResumeThread(thread_);
+    return held_ && WaitForSingleObject(held_, ms) == WAIT_OBJECT_0;
+}
+
+void CopyHold::Release()
+{
+    if (release_)
+        SetEvent(release_);
+}
+
+CopyHold::~CopyHold()
+{
+    Release();
+    if (hook_)
+        UnhookWindowsHookEx(hook_);
+    if (module_)
+        FreeLibrary(module_);
+    if (held_)
+        CloseHandle(held_);
+    if (release_)
+        CloseHandle(release_);
 }
 
 // ---- Reading windows ---------------------------------------------------

@@ -29,17 +29,39 @@ public:
     // Waits for the end; false on timeout. `code` gets the exit code.
     bool WaitExit(int ms, DWORD *code);
     void Kill();
-    // Pauses and resumes the program's first thread, to hold a screen still.
-    bool Suspend();
-    void Resume();
     DWORD pid() const { return pid_; }
+    DWORD thread() const { return threadId_; } // its first thread
     DWORD error() const { return error_; }
 
 private:
     HANDLE process_ = NULL;
     HANDLE thread_ = NULL;
     DWORD pid_ = 0;
+    DWORD threadId_ = 0;
     DWORD error_ = 0;
+};
+
+// Holds a program's thread the moment its copy dialog names the first file,
+// until Release (or the end of the hold): the hook of hold.cpp, put into
+// the program. The program goes on whatever happens to the driver.
+class CopyHold {
+public:
+    CopyHold() = default;
+    ~CopyHold();
+    CopyHold(const CopyHold &) = delete;
+    CopyHold &operator=(const CopyHold &) = delete;
+
+    // False when the hook could not be set on `thread`.
+    bool Arm(DWORD thread);
+    // Waits up to `ms` for the program to be held.
+    bool Held(int ms);
+    void Release();
+
+private:
+    HANDLE held_ = NULL;
+    HANDLE release_ = NULL;
+    HMODULE module_ = NULL;
+    HHOOK hook_ = NULL;
 };
 
 std::string ClassOf(HWND window);
