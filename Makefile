@@ -101,7 +101,7 @@ test: build
 	        cut -d: -f2- Testing/Temporary/LastTestsFailed.log >> failed-runs.txt; fi; \
 	done; \
 	if [ -s failed-runs.txt ]; then \
-	    echo "make test: failed in $(REPEAT) run(s) of the suite:"; \
+	    echo "make test: the tests that failed, and in how many of the $(REPEAT) run(s):"; \
 	    sort failed-runs.txt | uniq -c | awk '{ printf "  %s  %d of $(REPEAT)\n", $$2, $$1 }'; \
 	elif [ $(REPEAT) != 1 ]; then echo "make test: no test failed in $(REPEAT) runs"; fi; \
 	exit $$status

@@ -179,15 +179,16 @@ protected:
         EXPECT_EQ(config, ItemText(dialog, kConfigBox));
     }
 
-    // Clicks Install and watches the run: holds the program the moment its
-    // copy dialog names the first file (CopyHold), for the dialog's picture
-    // and `whileHeld`, and returns at the finish dialog, a message box or
-    // the program's end.
+    // Clicks Install and watches the run: holds the program (RunHold) when
+    // its copy dialog names the first file, for the dialog's picture and
+    // `whileHeld`, and before its finish dialog shows, for the group windows
+    // of Program Manager (closeGroupWindows_); returns at the finish dialog,
+    // a message box or the program's end.
     RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse,
                     const std::function<void(HWND copy)> &whileHeld = nullptr)
     {
         RunSeen seen;
-        CopyHold hold;
+        RunHold hold;
         EXPECT_TRUE(hold.Arm(setup_.thread())) << "no hook in setup.exe: error " << GetLastError();
         if (by == By::Mouse)
             ClickWindow(GetDlgItem(dialog, kInstallButton));
@@ -195,7 +196,7 @@ protected:
             PressKey(VK_RETURN);
         DWORD start = GetTickCount();
         while ((int)(GetTickCount() - start) < kRunWait) {
-            if (!seen.copyDialog && hold.Held(0)) {
+            if (!seen.copyDialog && hold.Held(RunHold::Copy, 0)) {
                 HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog);
                 seen.copyDialog = copy != NULL;
                 EXPECT_TRUE(copy) << "held with no copy dialog; seen: "
@@ -212,7 +213,13 @@ protected:
                     if (whileHeld)
                         whileHeld(copy);
                 }
-                hold.Release();
+                hold.Release(RunHold::Copy);
+            }
+            if (hold.Held(RunHold::Finish, 0)) {
+                if (closeGroupWindows_)
+                    CloseGroupWindow(shotPrefix + "-4-program-manager-group");
+                hold.Release(RunHold::Finish);
+                closeGroupWindows_ = false;
             }
             if ((seen.finish = FindScreen(setup_.pid(), Screen::FinishDialog)))
                 break;
@@ -224,6 +231,7 @@ protected:
             }
             Sleep(20);
         }
+        EXPECT_FALSE(closeGroupWindows_) << "the run ended before its finish dialog";
         return seen;
     }
 
@@ -253,10 +261,12 @@ protected:
 
     void ExpectEndWithoutFinish();
 
-    // Program Manager shows the group it made. Wine's shell opens a folder
-    // window for it, in another process and a moment later, and whatever
-    // show command was asked for it takes the foreground (groupwindows.h):
-    // photographed and closed before the person turns to the finish dialog.
+    // Program Manager shows the group it made: on Windows while it makes it,
+    // before setup.exe goes on. Wine's shell opens a folder window for it in
+    // another process a moment later, which takes the foreground whatever
+    // show command was asked for (groupwindows.h). Waited for while setup.exe
+    // is held before its finish dialog shows, as on Windows, photographed
+    // and closed.
     void CloseGroupWindow(const std::string &shot)
     {
         std::vector<std::string> titles;
@@ -309,6 +319,7 @@ protected:
 
     Program setup_;
     Program app_;
+    bool closeGroupWindows_ = false; // for Install: NT 3.51, Program Manager
 };
 
 std::vector<std::string> ExpectedNames()
@@ -430,6 +441,7 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     Settle(dialog);
     Shot(shots + "-1-setup-dialog");
 
+    closeGroupWindows_ = family.desktop < 0;
     RunSeen seen = Install(dialog, shots);
     EXPECT_TRUE(seen.copyDialog) << "the copy dialog was not seen";
     EXPECT_EQ(kCaption, seen.copyCaption);
@@ -437,8 +449,6 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     ASSERT_FALSE(seen.box) << "message box during the run: "
                            << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    if (family.desktop < 0)
-        CloseGroupWindow(shots + "-4-program-manager-group");
     FinishWithOk(seen.finish, shots, finishBy);
 
     std::vector<std::string> names = ExpectedNames();
@@ -779,9 +789,9 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
+    closeGroupWindows_ = true;
     RunSeen seen = Install(dialog, "upgrade-nt351");
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    CloseGroupWindow("upgrade-nt351-4-program-manager-group");
     FinishWithOk(seen.finish, "upgrade-nt351");
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());

@@ -164,46 +164,56 @@ void Program::Kill()
     }
 }
 
-// ---- CopyHold ----------------------------------------------------------
+// ---- RunHold -----------------------------------------------------------
 
-bool CopyHold::Arm(DWORD thread)
+namespace {
+// hold.cpp's names, by point.
+const char *const kHeld[2] = {"KorvuE2ECopyHeld", "KorvuE2EFinishHeld"};
+const char *const kRelease[2] = {"KorvuE2ECopyRelease", "KorvuE2EFinishRelease"};
+} // namespace
+
+bool RunHold::Arm(DWORD thread)
 {
-    // The names are hold.cpp's; a hold of an earlier run is over.
-    held_ = CreateEventA(NULL, TRUE, FALSE, "KorvuE2ECopyHeld");
-    release_ = CreateEventA(NULL, TRUE, FALSE, "KorvuE2ECopyRelease");
-    if (!held_ || !release_)
-        return false;
-    ResetEvent(held_);
-    ResetEvent(release_);
+    for (int i = 0; i < 2; ++i) {
+        held_[i] = CreateEventA(NULL, TRUE, FALSE, kHeld[i]);
+        release_[i] = CreateEventA(NULL, TRUE, FALSE, kRelease[i]);
+        if (!held_[i] || !release_[i])
+            return false;
+        // A hold of an earlier run is over.
+        ResetEvent(held_[i]);
+        ResetEvent(release_[i]);
+    }
     module_ = LoadLibraryA((ModuleDir() + "e2e_hold.dll").c_str());
-    HOOKPROC proc =
-        module_ ? (HOOKPROC)(void *)GetProcAddress(module_, "HoldAtFirstFileName") : NULL;
+    HOOKPROC proc = module_ ? (HOOKPROC)(void *)GetProcAddress(module_, "HoldRun") : NULL;
     hook_ = proc ? SetWindowsHookExA(WH_CALLWNDPROCRET, proc, module_, thread) : NULL;
     return hook_ != NULL;
 }
 
-bool CopyHold::Held(int ms)
+bool RunHold::Held(Point point, int ms)
 {
-    return held_ && WaitForSingleObject(held_, ms) == WAIT_OBJECT_0;
+    return held_[point] && WaitForSingleObject(held_[point], ms) == WAIT_OBJECT_0;
 }
 
-void CopyHold::Release()
+void RunHold::Release(Point point)
 {
-    if (release_)
-        SetEvent(release_);
+    if (release_[point])
+        SetEvent(release_[point]);
 }
 
-CopyHold::~CopyHold()
+RunHold::~RunHold()
 {
-    Release();
+    Release(Copy);
+    Release(Finish);
     if (hook_)
         UnhookWindowsHookEx(hook_);
     if (module_)
         FreeLibrary(module_);
-    if (held_)
-        CloseHandle(held_);
-    if (release_)
-        CloseHandle(release_);
+    for (int i = 0; i < 2; ++i) {
+        if (held_[i])
+            CloseHandle(held_[i]);
+        if (release_[i])
+            CloseHandle(release_[i]);
+    }
 }
 
 // ---- Reading windows ---------------------------------------------------

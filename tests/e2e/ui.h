@@ -41,25 +41,27 @@ private:
     DWORD error_ = 0;
 };
 
-// Holds a program's thread the moment its copy dialog names the first file,
-// until Release (or the end of the hold): the hook of hold.cpp, put into
-// the program. The program goes on whatever happens to the driver.
-class CopyHold {
+// Holds a program's thread at two moments of its run, each until released
+// (or the end of the hold): when its copy dialog names the first file, and
+// when its finish dialog is made but not yet shown. The hook of hold.cpp,
+// put into the program; the program goes on whatever happens to the driver.
+class RunHold {
 public:
-    CopyHold() = default;
-    ~CopyHold();
-    CopyHold(const CopyHold &) = delete;
-    CopyHold &operator=(const CopyHold &) = delete;
+    enum Point { Copy, Finish };
+    RunHold() = default;
+    ~RunHold();
+    RunHold(const RunHold &) = delete;
+    RunHold &operator=(const RunHold &) = delete;
 
     // False when the hook could not be set on `thread`.
     bool Arm(DWORD thread);
-    // Waits up to `ms` for the program to be held.
-    bool Held(int ms);
-    void Release();
+    // Whether the program is held at `point` (waits up to `ms`).
+    bool Held(Point point, int ms);
+    void Release(Point point);
 
 private:
-    HANDLE held_ = NULL;
-    HANDLE release_ = NULL;
+    HANDLE held_[2] = {NULL, NULL};
+    HANDLE release_[2] = {NULL, NULL};
     HMODULE module_ = NULL;
     HHOOK hook_ = NULL;
 };
