@@ -1,6 +1,7 @@
 # make run    build, then run setup.exe on the bundled sample application
 # make test   build and run every test (host, fuzz, Win32 under Wine)
 #             WINE=32 or WINE=64: the Win32 tests of one build only
+#             REPEAT=N: the whole suite N times, then each test that failed and how often
 # make build  build everything
 # make setup PAYLOAD=DIR [BEST=1] [SIGN=CMD]   build/custom/setup.exe carrying the files of DIR
 # make fuzz [FUZZ_SECONDS=600]   run the fuzzers for longer
@@ -80,15 +81,30 @@ win64: host $(B)/win64/CMakeCache.txt
 build: host fuzzbuild $(WIN_TREES)
 
 # One ctest run over all three trees (the host tree includes the others),
-# so the run ends with one summary line. Wine under Xvfb now and then loses
-# a program to an X error at start-up; a failed test is run once more, and
-# its first failure stays in the log.
+# so the run ends with one summary line. A test gives the same answer every
+# run: nothing is run twice to pass. REPEAT=N runs the whole suite N times
+# and ends with every test that failed in any run and how often.
+REPEAT ?= 1
 test: build
+	@case "$(REPEAT)" in ''|*[!0-9]*|0) echo "make: REPEAT must be a whole number from 1, not \"$(REPEAT)\"" >&2; exit 2 ;; esac
 	@printf 'subdirs("%s"' "$(abspath $(B))/fuzz" > $(B)/host/extra-tests.cmake
 	@for t in $(WIN_TREES); do printf ' "%s"' "$(abspath $(B))/$$t"; done >> $(B)/host/extra-tests.cmake
 	@printf ')\n' >> $(B)/host/extra-tests.cmake
 	@echo "make test: $(WINE_NOTE)"
-	cd $(B)/host && ctest --output-on-failure -j 2 --repeat until-pass:2 $(WINE_EXCLUDE) $(CTEST_ARGS)
+	@cd $(B)/host && rm -f failed-runs.txt && status=0 && \
+	for run in $$(seq $(REPEAT)); do \
+	    [ $(REPEAT) = 1 ] || echo "make test: run $$run of $(REPEAT)"; \
+	    rm -f Testing/Temporary/LastTestsFailed.log; \
+	    echo "ctest --output-on-failure -j 2 $(WINE_EXCLUDE) $(CTEST_ARGS)"; \
+	    ctest --output-on-failure -j 2 $(WINE_EXCLUDE) $(CTEST_ARGS) || status=1; \
+	    if [ -f Testing/Temporary/LastTestsFailed.log ]; then \
+	        cut -d: -f2- Testing/Temporary/LastTestsFailed.log >> failed-runs.txt; fi; \
+	done; \
+	if [ -s failed-runs.txt ]; then \
+	    echo "make test: the tests that failed, and in how many of the $(REPEAT) run(s):"; \
+	    sort failed-runs.txt | uniq -c | awk '{ printf "  %s  %d of $(REPEAT)\n", $$2, $$1 }'; \
+	elif [ $(REPEAT) != 1 ]; then echo "make test: no test failed in $(REPEAT) runs"; fi; \
+	exit $$status
 
 # WINE=32 where 32-bit code cannot run: say so at once, before any build.
 check-wine:

@@ -34,8 +34,10 @@ if(KORVU_WIN32)
   # wine-env reads which loader the tree needs (wine or wine64).
   file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${KORVU_ARCH}\n")
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/cmake/wine-run ${CMAKE_BINARY_DIR})
+  # The fixture keeps the tree's virtual desktop open for the whole run.
   add_test(NAME wine_env_start${KORVU_SUFFIX}
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-env start ${CMAKE_BINARY_DIR})
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-env start ${CMAKE_BINARY_DIR}
+                   $<TARGET_FILE:wine_desktop_keeper>)
   add_test(NAME wine_env_stop${KORVU_SUFFIX}
            COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-env stop ${CMAKE_BINARY_DIR})
   set_tests_properties(wine_env_start${KORVU_SUFFIX} PROPERTIES FIXTURES_SETUP ${KORVU_WINE_FIXTURE}

@@ -58,7 +58,9 @@ UINT ProgmanCommand(const ProgmanConversation *progman, const char *const *piece
 
 UINT ProgmanCreateGroup(const ProgmanConversation *progman, const char *group)
 {
-    const char *create[] = {"[CreateGroup(", group, ")][ShowGroup(", group, ",1)]", NULL};
+    // Show command 8 (as SW_SHOWNA) shows the group without activating it:
+    // setup's finish dialog, shown next, must stay in front for the user.
+    const char *create[] = {"[CreateGroup(", group, ")][ShowGroup(", group, ",8)]", NULL};
     return ProgmanCommand(progman, create);
 }
 

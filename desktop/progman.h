@@ -21,15 +21,16 @@ struct ProgmanConversation {
 // conversation afterwards whatever this returned.
 UINT ProgmanOpen(ProgmanConversation *progman);
 // Joins the pieces (a NULL-terminated list) into one command string, such
-// as "[ShowGroup(" group ",1)]", and sends it; 0 when Program Manager
+// as "[DeleteGroup(" group ")]", and sends it; 0 when Program Manager
 // carried it out.
 UINT ProgmanCommand(const ProgmanConversation *progman, const char *const *pieces);
 // Ends the conversation and the DDEML instance; nothing to do after a
 // failed ProgmanOpen is fine too.
 void ProgmanClose(ProgmanConversation *progman);
 
-// [CreateGroup(group)][ShowGroup(group,1)]: the group made (or found) and
-// its window shown; AddItem adds to it from then on.
+// [CreateGroup(group)][ShowGroup(group,8)]: the group made (or found) and
+// its window shown without taking the foreground; AddItem adds to it from
+// then on.
 UINT ProgmanCreateGroup(const ProgmanConversation *progman, const char *group);
 // [AddItem("program",name,,,,,"directory")] into the group made or shown
 // last: the icon is the program's own, the place Program Manager's choice.

@@ -3,9 +3,12 @@
 // routines and shell folders. Runs as win98 and as winxp; as nt351, the
 // Program Manager tests at the end.
 #include "desktop.h"
+#include "groupwindows.h"
 #include "installtest.h"
 #include "progman.h"
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <stdlib.h>
 
 namespace {
@@ -598,24 +601,16 @@ protected:
         ASSERT_NE("", groups);
     }
     // Program Manager shows the group it was told to show; Wine's shell
-    // opens a folder window for it in another process, a moment later.
-    // Closed here, so that it neither outlives the test nor shows an
-    // already removed folder.
+    // opens a folder window for it in another process, a moment later
+    // (groupwindows.h). Closed here, so that it neither outlives the test
+    // nor shows an already removed folder.
     std::vector<std::string> RunAndCloseGroupWindow(SetupOptions *options)
     {
         std::vector<std::string> boxes = RunShortcuts(options, false);
-        DWORD start = GetTickCount(), quiet = 0;
-        bool seen = false;
-        while (GetTickCount() - start < 15000 && (!seen || GetTickCount() - quiet < 1000)) {
-            HWND window = FindWindowA("ExplorerWClass", "Korvu ark 7.2");
-            if (window) {
-                seen = true;
-                PostMessageA(window, WM_CLOSE, 0, 0);
-                quiet = GetTickCount();
-            }
-            Sleep(50);
-        }
-        EXPECT_TRUE(seen) << "Program Manager did not show the group";
+        std::vector<std::string> titles;
+        EXPECT_TRUE(CloseGroupWindows(15000, &titles)) << "a group window neither came nor went";
+        EXPECT_NE(titles.end(), std::find(titles.begin(), titles.end(), "Korvu ark 7.2"))
+            << "Program Manager did not show the group";
         return boxes;
     }
     std::string groups;

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "checks.h"
+#include "groupwindows.h"
 #include "ui.h"
 
 using namespace e2e;
@@ -179,37 +180,49 @@ protected:
         EXPECT_EQ(config, ItemText(dialog, kConfigBox));
     }
 
-    // Clicks Install and watches the run: holds the copy dialog still for
-    // its picture (and `whileHeld`) once it names a file, and returns at the
-    // finish dialog, a message box or the program's end.
+    // Clicks Install and watches the run: holds the program (RunHold) when
+    // its copy dialog names the first file, for the dialog's picture and
+    // `whileHeld`, and before its finish dialog shows, for the group windows
+    // of Program Manager (closeGroupWindows_); returns at the finish dialog,
+    // a message box or the program's end.
     RunSeen Install(HWND dialog, const std::string &shotPrefix, By by = By::Mouse,
                     const std::function<void(HWND copy)> &whileHeld = nullptr)
     {
         RunSeen seen;
+        RunHold hold;
+        EXPECT_TRUE(hold.Arm(setup_.thread())) << "no hook in setup.exe: error " << GetLastError();
         if (by == By::Mouse)
             ClickWindow(GetDlgItem(dialog, kInstallButton));
         else
             PressKey(VK_RETURN);
+        bool copyPassed = false, finishPassed = false;
         DWORD start = GetTickCount();
         while ((int)(GetTickCount() - start) < kRunWait) {
-            if (!seen.fileLabel.size()) {
-                if (HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog)) {
-                    seen.copyDialog = true;
+            if (!copyPassed && hold.Held(RunHold::Copy, 0)) {
+                copyPassed = true;
+                HWND copy = FindScreen(setup_.pid(), Screen::CopyDialog);
+                seen.copyDialog = copy != NULL;
+                EXPECT_TRUE(copy) << "held with no copy dialog; seen: "
+                                  << DescribeScreens(setup_.pid());
+                if (copy) {
                     // Wine shows what the busy program draws only when it next
                     // handles messages, so the picture shows the dialog as
                     // drawn when it opened, without file name and progress.
-                    std::string label = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
-                    if (!label.empty() && setup_.Suspend()) {
-                        ExpectCentred(copy, "copy dialog");
-                        seen.copyCaption = StoredTextOf(copy);
-                        seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
-                        seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
-                        Shot(shotPrefix + "-2-copy-dialog");
-                        if (whileHeld)
-                            whileHeld(copy);
-                        setup_.Resume();
-                    }
+                    ExpectCentred(copy, "copy dialog");
+                    seen.copyCaption = StoredTextOf(copy);
+                    seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
+                    seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
+                    Shot(shotPrefix + "-2-copy-dialog");
+                    if (whileHeld)
+                        whileHeld(copy);
                 }
+                hold.Release(RunHold::Copy);
+            }
+            if (!finishPassed && hold.Held(RunHold::Finish, 0)) {
+                finishPassed = true;
+                if (closeGroupWindows_)
+                    CloseGroupWindow(shotPrefix + "-4-program-manager-group");
+                hold.Release(RunHold::Finish);
             }
             if ((seen.finish = FindScreen(setup_.pid(), Screen::FinishDialog)))
                 break;
@@ -219,9 +232,11 @@ protected:
                 seen.exited = true;
                 break;
             }
-            // Often enough to catch a short run, and leaves wineserver to it.
-            Sleep(1);
+            Sleep(20);
         }
+        EXPECT_TRUE(finishPassed || !closeGroupWindows_)
+            << "the run ended before its finish dialog";
+        closeGroupWindows_ = false;
         return seen;
     }
 
@@ -232,13 +247,17 @@ protected:
         EXPECT_EQ(kCaption, StoredTextOf(finish));
         EXPECT_EQ("Korvu Installation Successful\n", ItemText(finish, kFinishMessage));
         ExpectCentred(finish, "finish dialog");
+        // In front, where the person's click and keys go: nothing the run
+        // started (a group window of Program Manager) may take its place.
+        EXPECT_TRUE(WaitForeground(finish, kWait))
+            << "in front instead: " << ClassOf(GetForegroundWindow()) << " \""
+            << StoredTextOf(GetForegroundWindow()) << "\"";
         Settle(finish);
         Shot(shotPrefix + "-3-finish-dialog");
         if (by == By::Mouse) {
             ClickWindow(GetDlgItem(finish, kFinishOk));
         } else {
             // OK is the default button and has the focus: Enter closes.
-            EXPECT_TRUE(BringToFront(finish));
             EXPECT_TRUE(WaitFocus(GetDlgItem(finish, kFinishOk), kWait));
             PressKey(VK_RETURN);
         }
@@ -247,31 +266,21 @@ protected:
 
     void ExpectEndWithoutFinish();
 
-    // Program Manager shows the group it made; Wine's shell opens a folder
-    // window for it, in another process and a moment later. Photographed,
-    // then closed, so that it does not outlive the scenario.
+    // Program Manager shows the group it made: on Windows while it makes it,
+    // before setup.exe goes on. Wine's shell opens a folder window for it in
+    // another process a moment later, which takes the foreground whatever
+    // show command was asked for (groupwindows.h). Waited for while setup.exe
+    // is held before its finish dialog shows, as on Windows, photographed
+    // and closed.
     void CloseGroupWindow(const std::string &shot)
     {
-        DWORD start = GetTickCount();
-        HWND window = NULL;
-        while (!window && (int)(GetTickCount() - start) < kWait) {
-            window = FindWindowA("ExplorerWClass", "Korvu ark 7.2");
-            if (!window)
-                Sleep(50);
-        }
-        ASSERT_TRUE(window) << "Program Manager did not show the group";
-        Settle(window);
-        Shot(shot);
-        // The group may be shown twice (made, then shown): close each window.
-        DWORD quiet = GetTickCount();
-        while ((int)(GetTickCount() - quiet) < 1500) {
-            if ((window = FindWindowA("ExplorerWClass", "Korvu ark 7.2"))) {
-                PostMessageA(window, WM_CLOSE, 0, 0);
-                WaitGone(window, kWait);
-                quiet = GetTickCount();
-            }
-            Sleep(50);
-        }
+        std::vector<std::string> titles;
+        EXPECT_TRUE(CloseGroupWindows(kWait, &titles, [&](const std::vector<HWND> &windows) {
+            Settle(windows.back());
+            Shot(shot);
+        })) << "a group window neither came nor went";
+        EXPECT_NE(titles.end(), std::find(titles.begin(), titles.end(), "Korvu ark 7.2"))
+            << "Program Manager did not show the group";
     }
     void StartFromShortcut(const std::string &link, const std::string &data,
                            const std::string &config, const std::string &shot);
@@ -315,6 +324,7 @@ protected:
 
     Program setup_;
     Program app_;
+    bool closeGroupWindows_ = false; // for Install: NT 3.51, Program Manager
 };
 
 std::vector<std::string> ExpectedNames()
@@ -436,18 +446,15 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     Settle(dialog);
     Shot(shots + "-1-setup-dialog");
 
+    closeGroupWindows_ = family.desktop < 0;
     RunSeen seen = Install(dialog, shots);
     EXPECT_TRUE(seen.copyDialog) << "the copy dialog was not seen";
-    if (!seen.fileLabel.empty()) {
-        EXPECT_EQ(kCaption, seen.copyCaption);
-        EXPECT_EQ("Copying Files.......", seen.copyingText);
-        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
-    }
+    EXPECT_EQ(kCaption, seen.copyCaption);
+    EXPECT_EQ("Copying Files.......", seen.copyingText);
+    EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     ASSERT_FALSE(seen.box) << "message box during the run: "
                            << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, shots, finishBy);
-    if (family.desktop < 0)
-        CloseGroupWindow(shots + "-4-program-manager-group");
 
     std::vector<std::string> names = ExpectedNames();
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), names);
@@ -611,9 +618,7 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
 
     RunSeen seen = Install(dialog, "typed", By::Keyboard);
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
-    if (!seen.fileLabel.empty()) {
-        EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
-    }
+    EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
     FinishWithOk(seen.finish, "typed");
 
     std::vector<std::string> names = ExpectedNames();
@@ -789,10 +794,10 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
+    closeGroupWindows_ = true;
     RunSeen seen = Install(dialog, "upgrade-nt351");
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "upgrade-nt351");
-    CloseGroupWindow("upgrade-nt351-4-program-manager-group");
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
@@ -814,7 +819,7 @@ TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
         ClickWindow(GetDlgItem(copy, kCopyCancel));
         clicked = true;
     });
-    ASSERT_TRUE(clicked) << "the run ended before the copy dialog named a file";
+    ASSERT_TRUE(clicked) << "the copy dialog was not seen naming a file";
     ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "cancel");
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());

@@ -131,6 +131,7 @@ bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
     process_ = info.hProcess;
     thread_ = info.hThread;
     pid_ = info.dwProcessId;
+    threadId_ = info.dwThreadId;
     return true;
 }
 
@@ -163,15 +164,56 @@ void Program::Kill()
     }
 }
 
-bool Program::Suspend()
+// ---- RunHold -----------------------------------------------------------
+
+namespace {
+// hold.cpp's names, by point.
+const char *const kHeld[2] = {"KorvuE2ECopyHeld", "KorvuE2EFinishHeld"};
+const char *const kRelease[2] = {"KorvuE2ECopyRelease", "KorvuE2EFinishRelease"};
+} // namespace
+
+bool RunHold::Arm(DWORD thread)
 {
-    return thread_ && SuspendThread(thread_) != (DWORD)-1;
+    for (int i = 0; i < 2; ++i) {
+        held_[i] = CreateEventA(NULL, TRUE, FALSE, kHeld[i]);
+        release_[i] = CreateEventA(NULL, TRUE, FALSE, kRelease[i]);
+        if (!held_[i] || !release_[i])
+            return false;
+        // A hold of an earlier run is over.
+        ResetEvent(held_[i]);
+        ResetEvent(release_[i]);
+    }
+    module_ = LoadLibraryA((ModuleDir() + "e2e_hold.dll").c_str());
+    HOOKPROC proc = module_ ? (HOOKPROC)(void *)GetProcAddress(module_, "HoldRun") : NULL;
+    hook_ = proc ? SetWindowsHookExA(WH_CALLWNDPROCRET, proc, module_, thread) : NULL;
+    return hook_ != NULL;
 }
 
-void Program::Resume()
+bool RunHold::Held(Point point, int ms)
 {
-    if (thread_)
-        ResumeThread(thread_);
+    return held_[point] && WaitForSingleObject(held_[point], ms) == WAIT_OBJECT_0;
+}
+
+void RunHold::Release(Point point)
+{
+    if (release_[point])
+        SetEvent(release_[point]);
+}
+
+RunHold::~RunHold()
+{
+    Release(Copy);
+    Release(Finish);
+    if (hook_)
+        UnhookWindowsHookEx(hook_);
+    if (module_)
+        FreeLibrary(module_);
+    for (int i = 0; i < 2; ++i) {
+        if (held_[i])
+            CloseHandle(held_[i]);
+        if (release_[i])
+            CloseHandle(release_[i]);
+    }
 }
 
 // ---- Reading windows ---------------------------------------------------
@@ -330,6 +372,17 @@ bool BringToFront(HWND window)
         Sleep(20);
     }
     return GetForegroundWindow() == window;
+}
+
+bool WaitForeground(HWND window, int ms)
+{
+    DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
 }
 
 void ClickWindow(HWND window)

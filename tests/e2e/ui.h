@@ -29,17 +29,41 @@ public:
     // Waits for the end; false on timeout. `code` gets the exit code.
     bool WaitExit(int ms, DWORD *code);
     void Kill();
-    // Pauses and resumes the program's first thread, to hold a screen still.
-    bool Suspend();
-    void Resume();
     DWORD pid() const { return pid_; }
+    DWORD thread() const { return threadId_; } // its first thread
     DWORD error() const { return error_; }
 
 private:
     HANDLE process_ = NULL;
     HANDLE thread_ = NULL;
     DWORD pid_ = 0;
+    DWORD threadId_ = 0;
     DWORD error_ = 0;
+};
+
+// Holds a program's thread at two moments of its run, each until released
+// (or the end of the hold): when its copy dialog names the first file, and
+// when its finish dialog is made but not yet shown. The hook of hold.cpp,
+// put into the program; the program goes on whatever happens to the driver.
+class RunHold {
+public:
+    enum Point { Copy, Finish };
+    RunHold() = default;
+    ~RunHold();
+    RunHold(const RunHold &) = delete;
+    RunHold &operator=(const RunHold &) = delete;
+
+    // False when the hook could not be set on `thread`.
+    bool Arm(DWORD thread);
+    // Whether the program is held at `point` (waits up to `ms`).
+    bool Held(Point point, int ms);
+    void Release(Point point);
+
+private:
+    HANDLE held_[2] = {NULL, NULL};
+    HANDLE release_[2] = {NULL, NULL};
+    HMODULE module_ = NULL;
+    HHOOK hook_ = NULL;
 };
 
 std::string ClassOf(HWND window);
@@ -95,6 +119,8 @@ HWND FocusedControl(HWND window);
 bool WaitFocus(HWND control, int ms);
 // Brings a window to the front so that keys reach it.
 bool BringToFront(HWND window);
+// Waits until the window is the foreground window, without making it one.
+bool WaitForeground(HWND window, int ms);
 
 // Asks the host script to photograph the screen as `name`.png and waits
 // until it has; does nothing when no host script listens.

@@ -320,6 +320,31 @@ struct FinishDriver {
     bool useEnter = true;
 };
 
+// Posted after the keys and commands: once the dialog's thread takes it from
+// its queue, everything posted before it has been handled.
+const WPARAM kSentinel = 0x4B37;
+HANDLE g_sentinelTaken;
+
+LRESULT CALLBACK WatchSentinel(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *message = (const MSG *)lParam;
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_NULL &&
+        message->wParam == kSentinel)
+        SetEvent(g_sentinelTaken);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// Whether the dialog is still open once its thread has handled what was
+// posted to it before (an ended dialog takes no more messages).
+bool OpenAfterQueued(HWND dialog)
+{
+    ResetEvent(g_sentinelTaken);
+    if (!PostMessageA(dialog, WM_NULL, kSentinel, 0) ||
+        WaitForSingleObject(g_sentinelTaken, 5000) != WAIT_OBJECT_0)
+        return false;
+    return IsWindow(dialog) && IsWindowVisible(dialog);
+}
+
 static DWORD WINAPI DriveFinish(void *param)
 {
     FinishDriver *d = (FinishDriver *)param;
@@ -337,13 +362,11 @@ static DWORD WINAPI DriveFinish(void *param)
     HWND focus = gui.hwndFocus ? gui.hwndFocus : dialog;
     PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-    Sleep(300);
-    d->openAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog);
+    d->openAfterEscape = OpenAfterQueued(dialog);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FDLG_LBL_MESSAGE, 0), 0);
-    Sleep(300);
-    d->openAfterOtherCommands = IsWindow(dialog) && IsWindowVisible(dialog);
+    d->openAfterOtherCommands = OpenAfterQueued(dialog);
     if (d->useEnter) {
         PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
         PostMessageA(focus, WM_KEYUP, VK_RETURN, 0xC01C0001);
@@ -356,10 +379,14 @@ static DWORD WINAPI DriveFinish(void *param)
 INT_PTR RunFinish(FinishDriver *driver)
 {
     driver->thread = GetCurrentThreadId();
+    g_sentinelTaken = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, WatchSentinel, NULL, driver->thread);
     HANDLE thread = CreateThread(NULL, 0, DriveFinish, driver, 0, NULL);
     INT_PTR result = ShowFinishDialog(g_hInstance, NULL);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+    UnhookWindowsHookEx(hook);
+    CloseHandle(g_sentinelTaken);
     return result;
 }
 

@@ -61,12 +61,6 @@ std::string StaticTexts(HWND window)
     return joined;
 }
 
-void AnswerMessageBox(HWND box, SeenWindow &seen)
-{
-    seen.text = MessageBoxText(box);
-    PressButton(box, IDOK);
-}
-
 // The text of the folder the browser's tree has selected.
 static std::string SelectedFolderName(HWND browser)
 {
@@ -103,10 +97,27 @@ static void SelectInBrowser(HWND browser, const std::string &path)
     }
 }
 
+void Record(const SeenWindow &seen)
+{
+    EnterCriticalSection(&g_driver.lock);
+    g_driver.seen.push_back(seen);
+    LeaveCriticalSection(&g_driver.lock);
+}
+
+// Recorded before it is answered: the dialog's thread, blocked in the modal
+// window until then, may read the record the moment the window closes.
+void AnswerMessageBox(HWND box, SeenWindow &seen)
+{
+    seen.text = MessageBoxText(box);
+    Record(seen);
+    PressButton(box, IDOK);
+}
+
 void AnswerBrowser(HWND browser, SeenWindow &seen)
 {
     seen.browser = true;
     seen.text = StaticTexts(browser);
+    Record(seen);
     BrowserAction action = {false, ""};
     EnterCriticalSection(&g_driver.lock);
     if (!g_driver.actions.empty()) {
@@ -153,9 +164,6 @@ DWORD WINAPI WatcherMain(void *)
             AnswerMessageBox(answered, seen);
         else
             AnswerBrowser(answered, seen);
-        EnterCriticalSection(&g_driver.lock);
-        g_driver.seen.push_back(seen);
-        LeaveCriticalSection(&g_driver.lock);
     }
     return 0;
 }

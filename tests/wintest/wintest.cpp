@@ -10,10 +10,11 @@ std::string WindowText(HWND window)
 
 std::string WindowTextNoWait(HWND window)
 {
+    WCHAR wide[1024] = L"";
+    int length = InternalGetWindowText(window, wide, sizeof wide / sizeof wide[0]);
     char text[1024] = "";
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 200,
-                        &copied);
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide, length + 1, text, sizeof text, NULL, NULL);
     text[sizeof text - 1] = '\0';
     return text;
 }

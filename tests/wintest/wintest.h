@@ -7,8 +7,9 @@
 #include <vector>
 
 std::string WindowText(HWND window);
-// The same without blocking on a thread that is not pumping (200 ms at most):
-// for watchers while the window's thread may be busy or waiting for them.
+// The text the system keeps for the window (captions, static texts), read
+// without asking the window's thread: for watchers while that thread may be
+// busy or waiting for them. It never times out, so never reads empty.
 std::string WindowTextNoWait(HWND window);
 std::string ClassName(HWND window);
 std::vector<HWND> ChildrenOfClass(HWND parent, const char *className);
