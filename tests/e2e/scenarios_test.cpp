@@ -1384,6 +1384,16 @@ TEST_F(E2E, DamagedCopyIsRefusedBeforeAnythingIsWritten)
     EXPECT_FALSE(DirExists("C:\\Korvu"));
 }
 
+// The box with Retry and Cancel that a file in use brings up.
+static HWND WaitForRetryBox(DWORD pid)
+{
+    for (DWORD waited = GetTickCount(); (int)(GetTickCount() - waited) < kRunWait; Sleep(50))
+        for (HWND window : TopWindows(pid))
+            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
+                return window;
+    return NULL;
+}
+
 // Korvu72.exe held open by another program (this one). Interactive: Retry
 // once it let go, and the run ends as a clean one. Silent: 30 seconds of
 // retries, then status 4 and the file named in the log.
@@ -1415,13 +1425,7 @@ TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     ClickWindow(GetDlgItem(dialog, kInstallButton));
-    // The box with Retry and Cancel.
-    HWND box = NULL;
-    for (DWORD waited = GetTickCount(); !box && (int)(GetTickCount() - waited) < kRunWait;
-         Sleep(50))
-        for (HWND window : TopWindows(setup_.pid()))
-            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
-                box = window;
+    HWND box = WaitForRetryBox(setup_.pid());
     ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
     EXPECT_EQ(kCaption, StoredTextOf(box));
     EXPECT_EQ(inUse, ItemText(box, kBoxText));
@@ -1535,12 +1539,7 @@ TEST_F(Transaction, CancelInTheRetryBoxChangesNothing)
     HWND dialog = WaitForSetupDialog();
     ASSERT_TRUE(dialog);
     ClickWindow(GetDlgItem(dialog, kInstallButton));
-    HWND box = NULL;
-    for (DWORD waited = GetTickCount(); !box && (int)(GetTickCount() - waited) < kRunWait;
-         Sleep(50))
-        for (HWND window : TopWindows(setup_.pid()))
-            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
-                box = window;
+    HWND box = WaitForRetryBox(setup_.pid());
     ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
     ClickWindow(GetDlgItem(box, IDCANCEL));
     EXPECT_TRUE(WaitGone(box, kWait));

@@ -25,27 +25,6 @@ std::string Beside(const char *name)
     return dir.substr(0, dir.rfind('\\') + 1) + name;
 }
 
-// Runs a command line in `dir` and waits for it; its exit code, or -1.
-int RunAndWait(const std::string &command, const char *dir)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, dir, &startup, &process))
-        return -1;
-    DWORD code = (DWORD)-1;
-    // A program that hangs (a planted DLL that broke it) is ended.
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return (int)code;
-}
-
 void Plant(const char *dir)
 {
     for (const char *name : kPlanted)
@@ -100,10 +79,10 @@ TEST(Planted, NoPlantedDllRunsInSetupOrTheUninstaller)
     std::string setup = std::string(kDownload) + "setup.exe";
     ASSERT_TRUE(CopyFileA(Beside("setup.exe").c_str(), setup.c_str(), FALSE));
     SetNativeFirst(true);
-    EXPECT_EQ(0, RunAndWait("\"" + setup + "\" /S /D=C:\\Korvu", kDownload));
+    EXPECT_EQ(0, RunAndWait("\"" + setup + "\" /S /D=C:\\Korvu", kDownload, 120000));
     std::string uninstaller = std::string(kApp) + "Uninst72.exe";
     if (GetFileAttributesA(uninstaller.c_str()) != INVALID_FILE_ATTRIBUTES)
-        EXPECT_EQ(0, RunAndWait("\"" + uninstaller + "\" /S", kApp));
+        EXPECT_EQ(0, RunAndWait("\"" + uninstaller + "\" /S", kApp, 120000));
     else
         ADD_FAILURE() << "nothing was installed";
     SetNativeFirst(false);

@@ -59,27 +59,6 @@ std::string Read(const std::string &path)
     return text;
 }
 
-int RunAndWait(const std::string &command, const std::string &dir)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup,
-                        &process))
-        return -1;
-    DWORD code = (DWORD)-1;
-    // A program that hangs is ended, so that the test ends too.
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return (int)code;
-}
-
 TEST(RecordRules, ForeignLinesAreLoggedAndTouchNothing)
 {
     std::string desktop = Folder(CSIDL_COMMON_DESKTOPDIRECTORY);
@@ -130,7 +109,7 @@ TEST(RecordRules, ForeignLinesAreLoggedAndTouchNothing)
         record += "\r\n" + line;
     ASSERT_TRUE(Write(kApp + "Uninst72.dat", record));
 
-    EXPECT_EQ(4, RunAndWait("\"" + kApp + "Uninst72.exe\" /S /LOG=" + kLog, kApp));
+    EXPECT_EQ(4, RunAndWait("\"" + kApp + "Uninst72.exe\" /S /LOG=" + kLog, kApp, 60000));
 
     EXPECT_FALSE(Exists(kApp + "Korvu72.exe")) << "the installation's own file stays";
     for (const std::string &path : kept)

@@ -245,3 +245,23 @@ void RemoveTree(const std::string &dir)
     SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(base.c_str());
 }
+
+int RunAndWait(const std::string &command, const std::string &dir, DWORD ms)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup,
+                        &process))
+        return -1;
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)code;
+}

@@ -45,6 +45,10 @@ void FinishBoxWatch(BoxWatch *watch); // joins the watcher thread
 // everything under it, read-only files too; absent is fine.
 void RemoveTree(const std::string &dir);
 
+// Runs a command line in `dir` and waits up to `ms` for it; its exit code,
+// or -1 when it could not start or had to be ended (a program that hangs).
+int RunAndWait(const std::string &command, const std::string &dir, DWORD ms);
+
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(int ms);
 
