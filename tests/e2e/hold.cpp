@@ -23,9 +23,23 @@ struct Point {
 Point g_copy = {"KorvuE2ECopyHeld", "KorvuE2ECopyRelease", false};
 Point g_finish = {"KorvuE2EFinishHeld", "KorvuE2EFinishRelease", false};
 
+// The thread's windows painted as far as they are invalid: a person looks
+// at a screen the program has drawn, and a held thread draws nothing.
+BOOL CALLBACK PaintWindow(HWND window, LPARAM)
+{
+    RedrawWindow(window, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
 void Hold(Point *point)
 {
     point->passed = true;
+    // Paint messages only (input stays queued for the program): peeking
+    // also takes in what the display has uncovered since.
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE | PM_QS_PAINT))
+        DispatchMessageA(&message);
+    EnumThreadWindows(GetCurrentThreadId(), PaintWindow, 0);
     HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, point->held);
     HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, point->release);
     if (held && release && SetEvent(held))
