@@ -118,9 +118,9 @@ int RunCleanup(const char *arguments)
 static int MakeCopyFolder(const char *temp, char *folder, char *copy)
 {
     char number[12];
-    DWORD seed = GetTickCount();
+    DWORD first = GetTickCount();
     for (DWORD i = 0; i < 100; i++) {
-        FormatUnsigned(number, (unsigned int)(seed + i));
+        FormatUnsigned(number, (unsigned int)(first + i));
         if (!JoinText(folder, MAX_PATH, temp, "Kvu") || !AppendText(folder, MAX_PATH, number) ||
             !JoinText(copy, MAX_PATH, folder, "\\" UNINSTALL_EXE))
             return 0;
