@@ -90,8 +90,11 @@ int RunCleanup(const char *arguments)
     WaitForSingleObject(uninstaller, INFINITE);
     CloseHandle(uninstaller);
     // The system may hold the image a moment after the process has ended.
+    // A file or folder already gone (someone removed the directory) ends
+    // the wait at once.
     for (int tries = 0; tries < 100; tries++) {
-        if (DeleteFileA(program) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        if (DeleteFileA(program) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+            GetLastError() == ERROR_PATH_NOT_FOUND)
             break;
         Sleep(100);
     }
