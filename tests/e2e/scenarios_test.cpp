@@ -1509,6 +1509,14 @@ protected:
         std::sort(want.begin(), want.end());
         EXPECT_EQ(Listing(want), Listing(ListDir("C:\\Korvu")));
     }
+
+    // The payload's last file held open, as another program would, so that
+    // putting it in place fails.
+    HANDLE HoldLastFile()
+    {
+        std::string last = "C:\\Korvu\\" + ExpectedNames().back();
+        return CreateFileA(last.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    }
 };
 
 // The last payload file held by another program through a silent upgrade,
@@ -1518,8 +1526,7 @@ TEST_F(Transaction, SilentUpgradeWithTheLastFileHeldChangesNothing)
 {
     InstallPreviousBuild();
     std::map<std::string, std::string> before = TreeOf("C:\\Korvu");
-    std::string last = "C:\\Korvu\\" + ExpectedNames().back();
-    HANDLE held = CreateFileA(last.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldLastFile();
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     EXPECT_EQ(4, RunSilent(SetupExe(), "win98", "/S"));
     CloseHandle(held);
@@ -1532,8 +1539,7 @@ TEST_F(Transaction, CancelInTheRetryBoxChangesNothing)
 {
     InstallPreviousBuild();
     std::map<std::string, std::string> before = TreeOf("C:\\Korvu");
-    std::string last = "C:\\Korvu\\" + ExpectedNames().back();
-    HANDLE held = CreateFileA(last.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldLastFile();
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     StartSetup(SetupExe(), "winxp");
     HWND dialog = WaitForSetupDialog();
