@@ -5,7 +5,7 @@
 # all: Windows looks for DLLs that are not its own system DLLs in the
 # program's folder first, where a download folder or a directory an
 # ordinary user made could hold a planted one. So no default libraries;
-# the few C routines the code calls come from setup/ownlib.cpp, built
+# the few C routines the code calls come from runtime/ownlib.cpp, built
 # without link-time optimisation (calls the compiler makes by itself are
 # resolved after it) and without builtins; the rest is Win32 itself and
 # libgcc. That line is the folder's, so a folder links one such program.
@@ -17,8 +17,8 @@ macro(korvu_own_startup target entry)
   else()
     set(_korvu_entry ${entry})
   endif()
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/setup/ownlib.cpp)
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/setup/ownlib.cpp PROPERTIES
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/runtime/ownlib.cpp)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/ownlib.cpp PROPERTIES
     COMPILE_OPTIONS "-fno-lto;-fno-builtin;-fno-tree-loop-distribute-patterns")
   target_link_options(${target} PRIVATE -nostartfiles -nodefaultlibs -Wl,-e,${_korvu_entry}
                       -Wl,--disable-dynamicbase -Wl,--disable-reloc-section)

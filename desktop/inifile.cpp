@@ -3,8 +3,8 @@
 // other line belongs to the application and is left alone.
 #include "desktop.h"
 #include "log.h"
-#include "setup.h"
-#include "setupdlg.h"
+#include "options.h"
+#include "runtime.h"
 #include "textbuf.h"
 
 static const char kBothPathsMessage[] =

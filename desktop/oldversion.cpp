@@ -3,9 +3,9 @@
 // names are touched; a missing file or a non-empty folder is passed over.
 #include "desktop.h"
 #include "log.h"
+#include "options.h"
 #include "progman.h"
-#include "setup.h"
-#include "setupdlg.h"
+#include "runtime.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 

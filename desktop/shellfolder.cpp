@@ -1,7 +1,7 @@
 // Special folders of the Windows family that runs us: the current user's on
 // the 9x family, all users' on the NT family.
 #include "desktop.h"
-#include "setup.h"
+#include "runtime.h"
 #include "shellcalls.h"
 
 int ProgramsFolderId(void)

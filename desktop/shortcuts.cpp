@@ -2,9 +2,9 @@
 // shortcut, in the folders of the running Windows family.
 #include "desktop.h"
 #include "log.h"
+#include "options.h"
 #include "progman.h"
-#include "setup.h"
-#include "setupdlg.h"
+#include "runtime.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstinfo.h"

@@ -2,7 +2,8 @@
 // made (Uninst72.dat in the application directory, read by Uninst72.exe)
 // and the entry in the list of installed programs.
 #include "desktop.h"
-#include "setup.h"
+#include "options.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
 

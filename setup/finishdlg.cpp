@@ -1,6 +1,7 @@
 // The finish dialog: the picture, the bold message, OK.
 #include "resource.h"
 #include "setup.h"
+#include "setupdlg.h"
 
 static BOOL finishdlg_OnInitDialog(HWND dialog)
 {

@@ -65,7 +65,7 @@ static void InitProgressBarClass(void)
 // run's exit status.
 static int RunSetup(HINSTANCE instance, CommandLine *line, SetupOptions *options)
 {
-    lstrcpyA(g_szIniFile, "Korvu.ini");
+    lstrcpyA(g_szIniFile, KORVU_INI);
     InitProgressBarClass();
 
     if (!RegisterMainWindowClass(instance))
@@ -76,8 +76,8 @@ static int RunSetup(HINSTANCE instance, CommandLine *line, SetupOptions *options
     if (!g_silent)
         ShowWindow(background, SW_SHOWMAXIMIZED);
 
-    FillDefaultOptions(background, options);
-    ApplyPresets(background, options, line);
+    FillDefaultOptions(options);
+    ApplyPresets(options, line);
 
     int status;
     HWND copyDialog = NULL;

@@ -2,19 +2,9 @@
 // centred. Its destruction ends the program.
 #include "resource.h"
 #include "setup.h"
+#include "setupdlg.h"
 
 static const char kClassName[] = "KorvuInstall";
-
-HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
-                      int weight, int width)
-{
-    HDC dc = GetDC(window);
-    int height = MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(window, dc);
-    return CreateFontA(-height, width, 0, 30, weight, italic, underline, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
-}
 
 // A palette from an 8-bit bitmap's own colour table. Entries the table does
 // not define stay black rather than undefined.

@@ -32,10 +32,10 @@ static void PresetDependentDir(char *field, unsigned given, unsigned flag, char 
     g_presetDirs |= preset;
 }
 
-void ApplyPresets(HWND owner, SetupOptions *options, CommandLine *line)
+void ApplyPresets(SetupOptions *options, CommandLine *line)
 {
     if (line->given & SWITCH_DIR)
-        FollowAppDefaults(owner, options, TrimSpaces(line->dir));
+        FollowAppDefaults(options, TrimSpaces(line->dir));
     PresetDependentDir(options->data_path, line->given, SWITCH_DATA, line->data, PRESET_DATA);
     PresetDependentDir(options->config_path, line->given, SWITCH_CONFIG, line->config,
                        PRESET_CONFIG);

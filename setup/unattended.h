@@ -21,7 +21,7 @@ enum {
 // *status EXIT_USAGE.
 int TakeCommandLine(const char *text, CommandLine *line, int *status);
 // /D=, /DATA=, /CONFIG= over the defaults.
-void ApplyPresets(HWND owner, SetupOptions *options, CommandLine *line);
+void ApplyPresets(SetupOptions *options, CommandLine *line);
 // The setup dialog's Install on a dialog never shown: 1 settled, 2 refused
 // (the message logged), -1 when the dialog could not be created.
 INT_PTR RunSetupDialogSilently(HINSTANCE instance, HWND owner, SetupOptions *options);

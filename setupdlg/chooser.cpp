@@ -1,5 +1,5 @@
 // The shell's folder browser, for the three Change buttons.
-#include "setup.h"
+#include "runtime.h"
 #include "setupdlg.h"
 #include "shellcalls.h"
 #include <shlobj.h>

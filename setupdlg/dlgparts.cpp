@@ -46,3 +46,15 @@ const char *StateLabelText(int upgrade)
 {
     return upgrade ? "Upgradation" : "New Installation";
 }
+
+// A font of `points` for the window's screen.
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
+                      int weight, int width)
+{
+    HDC dc = GetDC(window);
+    int height = MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(window, dc);
+    return CreateFontA(-height, width, 0, 30, weight, italic, underline, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}

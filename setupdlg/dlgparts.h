@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 
-#include "setup.h"
+#include "options.h"
+#include "runtime.h"
 
 BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
 void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code);

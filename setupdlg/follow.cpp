@@ -16,7 +16,7 @@ static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, c
     if (!box)
         return;
     char value[MAX_PATH];
-    options->upgrade = FollowingDataPath(dialog, app, value);
+    options->upgrade = FollowingDataPath(app, value);
     SetWindowTextA(box, value);
     options->data_path_edited = 0;
 }
@@ -29,7 +29,7 @@ static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app,
     if (!box)
         return;
     char value[MAX_PATH];
-    options->config_found = FollowingConfigPath(dialog, app, value);
+    options->config_found = FollowingConfigPath(app, value);
     SetWindowTextA(box, value);
     options->config_path_edited = 0;
 }

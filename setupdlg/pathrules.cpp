@@ -3,6 +3,7 @@
 #include "pathrules.h"
 #include "container.h"
 #include "textbuf.h"
+#include "uninstinfo.h"
 #include <string.h>
 
 enum { kPathSize = 260, kPathNotFound = 3, kAccessDenied = 5, kAlreadyExists = 183 };
@@ -114,7 +115,7 @@ int WalkDirLevels(char *path, CreateLevelFn create, void *context)
 size_t AppPathLimit(size_t longestName)
 {
     const size_t kLongestPath = 259; // MAX_PATH less the terminating zero
-    const size_t kIniName = 9;       // "Korvu.ini"
+    const size_t kIniName = sizeof KORVU_INI - 1;
     // A payload file is first written under a longer temporary name.
     size_t staged = longestName + MCF_TEMP_NAME_EXTRA;
     size_t name = staged > kIniName ? staged : kIniName;

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "options.h"
 #include "pathrules.h"
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -12,5 +13,7 @@ int GetChangedDir(HWND owner, char *out, const char *title);
 
 // Creates every missing level; 0 or a system error code (183 = existed).
 int DoMakeDir(char *path);
-int ConfigFileExists(const char *directory);
-int FileExists(const char *path);
+
+// dlgparts.cpp: a font of `points` in the window's screen resolution.
+HFONT CreatePointFont(HWND window, int points, const char *face, BOOL italic, BOOL underline,
+                      int weight, int width);

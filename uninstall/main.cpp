@@ -5,7 +5,7 @@
 // record held lines the installation did not write, which are ignored).
 #include "cmdline.h"
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "uninstall.h"
 #include "uninstinfo.h"

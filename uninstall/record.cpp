@@ -3,7 +3,7 @@
 // its Korvu.ini names them.
 #include "desktop.h"
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstall.h"
@@ -75,7 +75,7 @@ int LoadRecord(const char *app, Record *record)
     FindShellFolders(record);
     // Where the application keeps the books now, which may not be where
     // setup.exe put them.
-    if (JoinText(path, sizeof path, app, "Korvu.ini")) {
+    if (JoinText(path, sizeof path, app, KORVU_INI)) {
         GetPrivateProfileStringA(KORVU_SECTION, "Data", "", record->data, sizeof record->data,
                                  path);
         GetPrivateProfileStringA(KORVU_SECTION, "Config", "", record->config, sizeof record->config,

@@ -3,7 +3,7 @@
 // it with REGISTER_SWITCH, taken out again when it removes the program.
 #include "korvuver.h"
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "uninstall.h"
 #include "uninstinfo.h"

@@ -2,7 +2,7 @@
 // a failure noted and the rest carried on.
 #include "log.h"
 #include "progman.h"
-#include "setup.h"
+#include "runtime.h"
 #include "shellcalls.h"
 #include "textbuf.h"
 #include "uninstall.h"
@@ -115,7 +115,7 @@ static void RemoveFiles(const Record *record, Removal *removal)
         if (JoinText(path, sizeof path, record->app, name))
             RemoveFile(path, &removal->files, removal);
     }
-    if (JoinText(path, sizeof path, record->app, "Korvu.ini"))
+    if (JoinText(path, sizeof path, record->app, KORVU_INI))
         RemoveFile(path, &removal->files, removal);
 }
 

@@ -6,7 +6,7 @@
 // and has itself and its folder deleted when Windows next starts (MoveFileEx on NT, the
 // [rename] section of WININIT.INI on Windows 95, which has no MoveFileEx).
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "uninstall.h"
 #include "uninstinfo.h"

@@ -1,6 +1,7 @@
 // The setup shell's own windows and routines, created for real under Wine.
 #include "resource.h"
 #include "setup.h"
+#include "setupdlg.h"
 #include "wintest.h"
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -96,7 +97,7 @@ protected:
     {
         SetupOptions options;
         ZeroMemory(&options, sizeof options);
-        FillDefaultOptions(NULL, &options);
+        FillDefaultOptions(&options);
         return options;
     }
 };
@@ -148,22 +149,22 @@ TEST_F(Defaults, LookupAddsNoSecondBackslash)
 {
     WriteIni("[Korvu]\nData = X:\\D\n");
     char value[MAX_PATH] = "untouched";
-    EXPECT_EQ(1, LookupPreviousSetting(NULL, "C:\\Korvu\\", "Korvu", "Data", value));
+    EXPECT_EQ(1, LookupPreviousSetting("C:\\Korvu\\", "Korvu", "Data", value));
     EXPECT_STREQ("X:\\D", value);
-    EXPECT_EQ(1, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Data", value));
+    EXPECT_EQ(1, LookupPreviousSetting("C:\\Korvu", "Korvu", "Data", value));
     lstrcpyA(value, "untouched");
-    EXPECT_EQ(0, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Config", value));
+    EXPECT_EQ(0, LookupPreviousSetting("C:\\Korvu", "Korvu", "Config", value));
     EXPECT_STREQ("", value); // key missing: the empty default
 }
 
 TEST_F(Defaults, LookupWithoutFileOrRoomLeavesTheBufferAlone)
 {
     char value[MAX_PATH] = "untouched";
-    EXPECT_EQ(0, LookupPreviousSetting(NULL, "C:\\Korvu", "Korvu", "Data", value));
+    EXPECT_EQ(0, LookupPreviousSetting("C:\\Korvu", "Korvu", "Data", value));
     EXPECT_STREQ("untouched", value);
-    EXPECT_EQ(0, LookupPreviousSetting(NULL, "", "Korvu", "Data", value));
+    EXPECT_EQ(0, LookupPreviousSetting("", "Korvu", "Data", value));
     std::string deep = "C:\\" + std::string(254, 'a'); // no room for \Korvu.ini
-    EXPECT_EQ(0, LookupPreviousSetting(NULL, deep.c_str(), "Korvu", "Data", value));
+    EXPECT_EQ(0, LookupPreviousSetting(deep.c_str(), "Korvu", "Data", value));
     EXPECT_STREQ("untouched", value);
 }
 

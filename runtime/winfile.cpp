@@ -1,5 +1,5 @@
 // Text files written through Win32 itself: our programs load no C library.
-#include "setup.h"
+#include "runtime.h"
 
 HANDLE OpenOutput(const char *path, int append)
 {
@@ -15,4 +15,14 @@ int WriteText(HANDLE file, const char *text)
     DWORD n = (DWORD)lstrlenA(text);
     DWORD written = 0;
     return WriteFile(file, text, n, &written, NULL) && written == n;
+}
+
+int FileExists(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return 1;
 }

@@ -1,13 +1,9 @@
-#include "setup.h"
+#include "runtime.h"
 
 HINSTANCE g_hInstance;
 OSVERSIONINFOA g_osvi;
-char g_szIniFile[MAX_PATH];
 int g_silent;
 int g_boxes;
-int g_presetDirs;
-char g_madeDirs[MAX_MADE_DIRS][MAX_PATH];
-int g_madeDirCount;
 
 int IsNtBefore40(void)
 {

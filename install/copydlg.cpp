@@ -2,8 +2,9 @@
 // the whole installation run before SendMessage returns.
 #include "copydlg.h"
 #include "desktop.h"
+#include "options.h"
 #include "resource.h"
-#include "setup.h"
+#include "runtime.h"
 
 BOOL copydlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
 {

@@ -7,6 +7,11 @@
 // the application directory.
 #define UNINSTALL_EXE "Uninst72.exe"
 #define UNINSTALL_RECORD "Uninst72.dat"
+// The configuration file, in the application, data and configuration
+// directories.
+#define KORVU_INI "Korvu.ini"
+// The section of Korvu.ini that holds the directories setup owns.
+#define KORVU_SECTION "Korvu"
 
 // One line per thing made, "Kind=value", in the order it was made. Each
 // kind brings the line break before it: the record starts with an empty

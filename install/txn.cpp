@@ -6,7 +6,8 @@
 #include "copydlg.h"
 #include "desktop.h"
 #include "fileops.h"
-#include "setup.h"
+#include "options.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "uninstinfo.h"
 

@@ -8,8 +8,9 @@
 #include "fileops.h"
 #include "implode.h"
 #include "log.h"
+#include "options.h"
 #include "resource.h"
-#include "setup.h"
+#include "runtime.h"
 #include "textbuf.h"
 #include "txn.h"
 #include <commctrl.h>

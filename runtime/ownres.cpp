@@ -1,6 +1,6 @@
 // The containers setup.exe carries as resources of its own type.
 #include "resource.h"
-#include "setup.h"
+#include "runtime.h"
 
 const void *LoadOwnContainer(HINSTANCE module, int id, DWORD *size, int *step)
 {

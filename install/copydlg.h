@@ -5,6 +5,9 @@
 
 #include <stdint.h>
 
+// Sent once the copy dialog shows: its handler runs the whole installation.
+#define WM_STARTCOPY (WM_USER + 1000)
+
 INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL copydlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
 void CopyFiles(HWND dialog);

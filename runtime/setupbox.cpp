@@ -2,7 +2,7 @@
 // and not shown at all in a silent run. A file of its own, so that a test
 // program can put its own ReportFailure in front of the real boxes.
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 
 int ShowSetupBox(HWND owner, const char *text, UINT type)
 {

@@ -1,5 +1,5 @@
 #include "log.h"
-#include "setup.h"
+#include "runtime.h"
 #include "textbuf.h"
 
 // Appends as much of src as fits, always leaving a terminator.
