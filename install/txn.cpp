@@ -63,7 +63,7 @@ void FinishInterruptedRun(const char *app)
         DeleteName(mark);
 }
 
-// Seconds a silent run waits for a file in use before it gives up.
+// Milliseconds a silent run waits for a file in use before it gives up.
 #define SILENT_RETRY_MS 30000
 
 // A file held by another program (a running Korvu72.exe): 1 to try again,

@@ -17,10 +17,13 @@ const SwitchDef kSwitches[] = {
     {"CONFIG=", SWITCH_CONFIG, offsetof(CommandLine, config)},
     {"LOG=", SWITCH_LOG, offsetof(CommandLine, log)},
     {"?", SWITCH_HELP, 0},
+    {"REGISTER", SWITCH_REGISTER, 0},
+    {"CLEANUP=", SWITCH_CLEANUP, offsetof(CommandLine, cleanup)},
+    {"PROGRAM=", SWITCH_PROGRAM, offsetof(CommandLine, program)},
 };
 
-// Longest word: "/CONFIG=" and a whole value.
-const size_t kWordSize = 8 + CMDLINE_VALUE_SIZE;
+// Longest word: "/PROGRAM=" and a whole value.
+const size_t kWordSize = 9 + CMDLINE_VALUE_SIZE;
 
 int IsBlankChar(char c)
 {

@@ -120,3 +120,11 @@ void LogClose(void)
     if (IsOpen())
         CloseFile();
 }
+
+int LogExitStatus(int status)
+{
+    char digits[12];
+    LogLine("Exit status ", FormatUnsigned(digits, (unsigned int)status), NULL);
+    LogClose();
+    return status;
+}

@@ -14,5 +14,8 @@ void LogLine(const char *a, const char *b, const char *c);
 
 void LogClose(void);
 
+// The run's last line, "Exit status N", and the log closed; returns status.
+int LogExitStatus(int status);
+
 // Unsigned decimal into out (at least 11 bytes: 10 digits), without printf.
 char *FormatUnsigned(char *out, unsigned int value);

@@ -63,10 +63,5 @@ void LogDirectories(const SetupOptions *options)
 
 int EndRun(int status)
 {
-    char digits[12];
-    if (!g_silent)
-        status = 0;
-    LogLine("Exit status ", FormatUnsigned(digits, (unsigned)status), NULL);
-    LogClose();
-    return status;
+    return LogExitStatus(g_silent ? status : 0);
 }

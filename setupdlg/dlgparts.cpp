@@ -2,6 +2,9 @@
 // message box, the mark that an internal failure is ending the dialog, and
 // the state label's text.
 #include "dlgparts.h"
+#include "log.h"
+#include "pathrules.h"
+#include "textbuf.h"
 
 // Set once an internal failure ends the dialog: the focus changes that the
 // report and the ending cause send more commands, which must not report
@@ -23,22 +26,37 @@ void ClearEnding(HWND dialog)
     RemovePropA(dialog, kEndingProp);
 }
 
+void EndWithFailure(HWND dialog, const char *message, const char *function, const char *call,
+                    int status)
+{
+    MarkEnding(dialog);
+    ReportFailure(dialog, message, function, call, status);
+    EndDialog(dialog, 2);
+}
+
 HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
                        const char *call)
 {
     HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        int status = (int)GetLastError();
-        MarkEnding(dialog);
-        ReportFailure(dialog, message, function, call, status);
-        EndDialog(dialog, 2);
-    }
+    if (!control)
+        EndWithFailure(dialog, message, function, call, (int)GetLastError());
     return control;
 }
 
 void ShowSetupMessage(HWND dialog, const char *text)
 {
     ShowSetupBox(dialog, text, MB_OK);
+}
+
+const char *LimitMessage(size_t limit, char *out)
+{
+    char number[12];
+    FormatUnsigned(number, (unsigned int)(limit > MAX_APP_PATH_CHARS ? MAX_APP_PATH_CHARS : limit));
+    out[0] = '\0';
+    AppendText(out, LIMIT_MESSAGE_SIZE, "Application path cannot be greater than ");
+    AppendText(out, LIMIT_MESSAGE_SIZE, number);
+    AppendText(out, LIMIT_MESSAGE_SIZE, " characters.");
+    return out;
 }
 
 // "Upgradation" is the system's own word for this state, kept as it is.

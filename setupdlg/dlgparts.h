@@ -15,6 +15,9 @@ void MarkEnding(HWND dialog);
 int IsEnding(HWND dialog);
 void ClearEnding(HWND dialog);
 
+// An internal failure ends the dialog with 2: marked, reported, ended.
+void EndWithFailure(HWND dialog, const char *message, const char *function, const char *call,
+                    int status);
 // A control of the dialog, or null after reporting `message` (the internal
 // error of this call site) and ending the dialog with 2.
 HWND FindDialogControl(HWND dialog, int id, const char *function, const char *message,
@@ -22,6 +25,10 @@ HWND FindDialogControl(HWND dialog, int id, const char *function, const char *me
 
 // A plain message about the user's input.
 void ShowSetupMessage(HWND dialog, const char *text);
+// "Application path cannot be greater than N characters." (N at most
+// MAX_APP_PATH_CHARS) into out (LIMIT_MESSAGE_SIZE bytes).
+#define LIMIT_MESSAGE_SIZE 64
+const char *LimitMessage(size_t limit, char *out);
 
 // The state label: an earlier installation found, or a new one.
 const char *StateLabelText(int upgrade);

@@ -53,7 +53,8 @@ void ChooseAppDir(HWND dialog, SetupOptions *options)
         return;
     TrimSpaces(path);
     if (strlen(path) > MAX_APP_PATH_CHARS) {
-        ShowSetupMessage(dialog, "Application path cannot be greater than 240 characters.");
+        char message[LIMIT_MESSAGE_SIZE];
+        ShowSetupMessage(dialog, LimitMessage(MAX_APP_PATH_CHARS, message));
         return;
     }
     HWND box = FindDialogControl(dialog, IDC_EDT_APATH, kOnCommand, "Internal Error 61",

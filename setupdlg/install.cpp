@@ -55,18 +55,6 @@ static size_t LongestPayloadName(HWND dialog)
     return data ? McfLongestName(data, size) : 0;
 }
 
-// "Application path cannot be greater than N characters." (N <= 240).
-static const char *LimitMessage(size_t limit, char *out)
-{
-    char number[12];
-    FormatUnsigned(number, (unsigned int)(limit > MAX_APP_PATH_CHARS ? MAX_APP_PATH_CHARS : limit));
-    out[0] = '\0';
-    AppendText(out, 64, "Application path cannot be greater than ");
-    AppendText(out, 64, number);
-    AppendText(out, 64, " characters.");
-    return out;
-}
-
 // The application directory, completed with its backslash; 0 after telling
 // the user why not.
 static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
@@ -77,7 +65,7 @@ static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
     // 259 characters leave no room for the backslash that completing adds,
     // and the user is to hear that the path is too long, not that it is wrong.
     size_t limit = AppPathLimit(LongestPayloadName(dialog));
-    char message[64];
+    char message[LIMIT_MESSAGE_SIZE];
     if (strlen(app) > MAX_APP_PATH_CHARS) {
         ShowSetupMessage(dialog, LimitMessage(limit, message));
         return 0;

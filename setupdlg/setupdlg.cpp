@@ -51,9 +51,7 @@ BOOL setupdlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param)
     SetupOptions *options = (SetupOptions *)param;
     SetLastError(0);
     if (SetWindowLongPtrA(dialog, GWLP_USERDATA, param) == 0 && GetLastError() != 0) {
-        MarkEnding(dialog);
-        ReportFailure(dialog, "Internal Error 50", kOnInit, "SetWindowLong", (int)GetLastError());
-        EndDialog(dialog, 2);
+        EndWithFailure(dialog, "Internal Error 50", kOnInit, "SetWindowLong", (int)GetLastError());
         return TRUE;
     }
     if (!InitBox(dialog, IDC_EDT_APATH, options->app_path, "Internal Error 51",
@@ -152,10 +150,8 @@ void setupdlg_OnCommand(HWND dialog, int id, HWND control, UINT code)
     if (IsEnding(dialog))
         return;
     if (!options) {
-        int status = (int)GetLastError();
-        MarkEnding(dialog);
-        EndDialog(dialog, 2);
-        ReportFailure(dialog, "Internal Error 54", kOnCommand, "GetWindowLong", status);
+        EndWithFailure(dialog, "Internal Error 54", kOnCommand, "GetWindowLong",
+                       (int)GetLastError());
         return;
     }
     switch (id) {

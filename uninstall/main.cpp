@@ -33,11 +33,6 @@ static int FindSelf(char *self, char *app)
     return 1;
 }
 
-static void Show(const char *text, UINT style)
-{
-    MessageBoxA(NULL, text, SETUP_TITLE, style);
-}
-
 // The uninstaller's own file and, unless it is the data or configuration
 // directory, the application directory go after the program has ended.
 static void RemoveSelf(const char *self, const Record *record, Removal *removal)
@@ -57,7 +52,7 @@ static void RemoveSelf(const char *self, const Record *record, Removal *removal)
     NoteFailure(removal, self, GetLastError());
 }
 
-static int Uninstall(const char *self, const char *app, int silent)
+static int Uninstall(const char *self, const char *app)
 {
     Record record;
     if (!LoadRecord(app, &record)) {
@@ -67,15 +62,13 @@ static int Uninstall(const char *self, const char *app, int silent)
                    "Nothing was removed: the list of what the installation made, ");
         AppendText(text, sizeof text, app);
         AppendText(text, sizeof text, UNINSTALL_RECORD ", is missing.");
-        LogLine(text, NULL, NULL);
-        if (!silent)
-            Show(text, MB_OK | MB_ICONEXCLAMATION);
+        ShowSetupBox(NULL, text, MB_OK | MB_ICONEXCLAMATION);
         return EXIT_NOT_ALL_REMOVED;
     }
     char text[2048 + NAMED_FAILURES * FAILURE_TEXT];
-    if (!silent) {
+    if (!g_silent) {
         ComposeQuestion(&record, text, sizeof text);
-        if (MessageBoxA(NULL, text, SETUP_TITLE, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        if (ShowSetupBox(NULL, text, MB_YESNO | MB_ICONQUESTION) != IDYES) {
             LogLine("Nothing was removed: the answer was No.", NULL, NULL);
             FreeRecord(&record);
             return EXIT_ANSWERED_NO;
@@ -86,10 +79,8 @@ static int Uninstall(const char *self, const char *app, int silent)
     RemoveInstallation(&record, &removal);
     RemoveSelf(self, &record, &removal);
     ComposeResult(&record, &removal, text, sizeof text);
-    LogLine(text, NULL, NULL);
     int incomplete = removal.failures || removal.ignored;
-    if (!silent)
-        Show(text, MB_OK | (incomplete ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+    ShowSetupBox(NULL, text, MB_OK | (incomplete ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
     FreeRecord(&record);
     return incomplete ? EXIT_NOT_ALL_REMOVED : EXIT_REMOVED;
 }
@@ -102,27 +93,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     g_osvi.dwOSVersionInfoSize = sizeof g_osvi;
     if (!GetVersionExA(&g_osvi))
         return EXIT_NOT_ALL_REMOVED;
-    if (IsCleanupRun(arguments))
-        return RunCleanup(arguments);
+    CommandLine line;
+    int ok = ParseCommandLine(arguments, UNINSTALL_SWITCHES | REGISTER_SWITCHES | CLEANUP_SWITCHES,
+                              &line);
+    if (line.given & SWITCH_CLEANUP)
+        return ok && !(line.given & ~CLEANUP_SWITCHES) ? RunCleanup(&line) : EXIT_USAGE;
     char self[MAX_PATH];
     char app[MAX_PATH];
     int found = FindSelf(self, app);
-    if (IsRegisterRun(arguments))
+    if ((line.given & SWITCH_REGISTER) && ok && !(line.given & ~REGISTER_SWITCHES))
         return found ? (int)RegisterSelf(self, app) : ERROR_FILENAME_EXCED_RANGE;
 
-    // Silent when /S is one of the switches, read as setup.exe reads them,
-    // also on a line with a usage error: a script is never stopped by a box.
-    CommandLine line;
-    int ok = ParseCommandLine(arguments, UNINSTALL_SWITCHES, &line);
-    int silent = (line.given & SWITCH_SILENT) != 0;
-    if (!ok) {
-        if (!silent)
-            Show(kUsage, MB_OK);
+    // Silent when /S is one of the switches, also on a line with a usage
+    // error: a script is never stopped by a box.
+    g_silent = (line.given & SWITCH_SILENT) != 0;
+    if (!ok || (line.given & ~UNINSTALL_SWITCHES)) {
+        ShowSetupBox(NULL, kUsage, MB_OK);
         return EXIT_USAGE;
     }
     if (line.given & SWITCH_HELP) {
-        if (!silent)
-            Show(kUsage, MB_OK);
+        ShowSetupBox(NULL, kUsage, MB_OK);
         return EXIT_REMOVED;
     }
     if (line.given & SWITCH_LOG)
@@ -130,10 +120,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     int result = EXIT_NOT_ALL_REMOVED;
     if (found) {
         LogLine("Removing Korvu ark 7.2 from ", app, NULL);
-        result = Uninstall(self, app, silent);
+        result = Uninstall(self, app);
     }
-    char digits[12];
-    LogLine("Exit status ", FormatUnsigned(digits, (unsigned int)result), NULL);
-    LogClose();
-    return result;
+    return LogExitStatus(result);
 }

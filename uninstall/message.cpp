@@ -97,7 +97,7 @@ void NoteFailure(Removal *removal, const char *what, DWORD status)
             reason = " (in use)";
         else if (status == ERROR_ACCESS_DENIED)
             reason = " (access denied)";
-        // The name always fits (MAX_PATH); the reason is cut if need be.
+        // FAILURE_TEXT holds the longest name (MAX_PATH) and reason.
         CopyText(text, FAILURE_TEXT, what);
         AppendText(text, FAILURE_TEXT, reason);
         if (reason[0] == ',')

@@ -9,13 +9,6 @@
 #include "uninstinfo.h"
 #include <string.h>
 
-int IsRegisterRun(const char *arguments)
-{
-    // Earlier versions of setup.exe added /S for a silent installation.
-    return lstrcmpiA(arguments, REGISTER_SWITCH) == 0 ||
-           lstrcmpiA(arguments, REGISTER_SWITCH " /S") == 0;
-}
-
 static LONG SetText(HKEY key, const char *name, const char *text)
 {
     return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);

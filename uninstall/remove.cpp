@@ -8,36 +8,38 @@
 #include "uninstall.h"
 #include "uninstinfo.h"
 
-// 1 when the file is gone (also when it was gone already), else 0 with
-// the reason in GetLastError(). A read-only file is made writable first.
+enum { DELETE_FAILED = 0, DELETED = 1, WAS_GONE = 2 };
+
+// DELETED, WAS_GONE when there was no such file, or DELETE_FAILED with the
+// reason in GetLastError(). A read-only file is made writable first.
 static int DeleteIfThere(const char *path)
 {
     if (DeleteFileA(path))
-        return 1;
+        return DELETED;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 2;
+        return WAS_GONE;
     DWORD attributes = GetFileAttributesA(path);
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) &&
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
         if (DeleteFileA(path))
-            return 1;
+            return DELETED;
         error = GetLastError();
         SetFileAttributesA(path, attributes);
     }
     SetLastError(error);
-    return 0;
+    return DELETE_FAILED;
 }
 
 // Deletes one file and counts it; returns what DeleteIfThere returned.
 static int RemoveFile(const char *path, int *count, Removal *removal)
 {
     int gone = DeleteIfThere(path);
-    if (gone == 1) {
+    if (gone == DELETED) {
         (*count)++;
         LogLine("Removed ", path, NULL);
-    } else if (!gone) {
+    } else if (gone == DELETE_FAILED) {
         NoteFailure(removal, path, GetLastError());
     }
     return gone;
@@ -48,7 +50,7 @@ static void RemoveLinks(const Record *record, Removal *removal)
     char link[MAX_PATH];
     const char *cursor = NULL;
     while (NextRecordValue(record, &cursor, RECORD_LINK, link))
-        if (RemoveFile(link, &removal->links, removal) == 1)
+        if (RemoveFile(link, &removal->links, removal) == DELETED)
             ShellChangeNotify(SHCNE_DELETE, SHCNF_PATHA, link, NULL);
 }
 

@@ -5,42 +5,13 @@
 // end, deletes it and then the application directory if that is empty,
 // and has itself and its folder deleted when Windows next starts (MoveFileEx on NT, the
 // [rename] section of WININIT.INI on Windows 95, which has no MoveFileEx).
+#include "cmdline.h"
 #include "log.h"
 #include "runtime.h"
 #include "textbuf.h"
 #include "uninstall.h"
 #include "uninstinfo.h"
 #include <string.h>
-
-// The copy's command line: /CLEANUP handle "program" ["directory"]
-int IsCleanupRun(const char *arguments)
-{
-    size_t n = strlen(CLEANUP_SWITCH);
-    return strncmp(arguments, CLEANUP_SWITCH, n) == 0 && arguments[n] == ' ';
-}
-
-// The next word, or quoted stretch, of `*line` into `out`; 0 when there is
-// none or it does not fit.
-static int NextWord(const char **line, char *out, size_t size)
-{
-    const char *p = *line;
-    while (*p == ' ')
-        p++;
-    int quoted = *p == '"';
-    if (quoted)
-        p++;
-    size_t n = 0;
-    while (*p && (quoted ? *p != '"' : *p != ' ')) {
-        if (n + 1 >= size)
-            return 0;
-        out[n++] = *p++;
-    }
-    if (quoted && *p == '"')
-        p++;
-    out[n] = '\0';
-    *line = p;
-    return n > 0;
-}
 
 int DeleteAtRestart(const char *path)
 {
@@ -73,18 +44,14 @@ int DeleteAtRestart(const char *path)
     return ok;
 }
 
-int RunCleanup(const char *arguments)
+int RunCleanup(const CommandLine *line)
 {
-    const char *p = arguments + strlen(CLEANUP_SWITCH);
-    char number[16];
-    char program[MAX_PATH];
-    char dir[MAX_PATH];
-    if (!NextWord(&p, number, sizeof number) || !NextWord(&p, program, sizeof program))
+    if (!(line->given & SWITCH_PROGRAM))
         return 1;
-    if (!NextWord(&p, dir, sizeof dir))
-        dir[0] = '\0';
+    const char *program = line->program;
+    const char *dir = line->dir;
     ULONG_PTR handle = 0;
-    for (const char *d = number; *d >= '0' && *d <= '9'; d++)
+    for (const char *d = line->cleanup; *d >= '0' && *d <= '9'; d++)
         handle = handle * 10 + (ULONG_PTR)(*d - '0');
     HANDLE uninstaller = (HANDLE)handle;
     WaitForSingleObject(uninstaller, INFINITE);
@@ -158,15 +125,16 @@ int StartCleanup(const char *self, const char *dir)
         return 0;
     }
     char number[16];
-    char line[3 * MAX_PATH + 48];
+    char line[3 * MAX_PATH + 64];
     line[0] = '\0';
     FormatUnsigned(number, (unsigned int)(ULONG_PTR)me);
     int ok = AppendText(line, sizeof line, "\"") && AppendText(line, sizeof line, copy) &&
-             AppendText(line, sizeof line, "\" " CLEANUP_SWITCH " ") &&
-             AppendText(line, sizeof line, number) && AppendText(line, sizeof line, " \"") &&
-             AppendText(line, sizeof line, self) && AppendText(line, sizeof line, "\"");
+             AppendText(line, sizeof line, "\" /CLEANUP=") &&
+             AppendText(line, sizeof line, number) &&
+             AppendText(line, sizeof line, " \"/PROGRAM=") && AppendText(line, sizeof line, self) &&
+             AppendText(line, sizeof line, "\"");
     if (ok && dir)
-        ok = AppendText(line, sizeof line, " \"") && AppendText(line, sizeof line, dir) &&
+        ok = AppendText(line, sizeof line, " \"/D=") && AppendText(line, sizeof line, dir) &&
              AppendText(line, sizeof line, "\"");
 
     STARTUPINFOA startup;

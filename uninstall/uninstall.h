@@ -56,7 +56,6 @@ int SameDirectory(const char *a, const char *b);
 void RemoveInstallation(const Record *record, Removal *removal);
 
 // register.cpp: the entry in the list of installed programs.
-int IsRegisterRun(const char *arguments);
 // Makes the entry for the uninstaller `self` in `app`; the registry's
 // status (ERROR_NOT_SUPPORTED on NT before 4.0, which has no such list).
 LONG RegisterSelf(const char *self, const char *app);
@@ -74,10 +73,9 @@ void NoteFailure(Removal *removal, const char *what, DWORD status);
 // in the temporary folder waits for it to end and deletes it (and the
 // application directory when that is then empty), and is itself deleted
 // when Windows next starts.
-#define CLEANUP_SWITCH "/CLEANUP"
-// 1 when the arguments are those of such a copy.
-int IsCleanupRun(const char *arguments);
-int RunCleanup(const char *arguments);
+struct CommandLine;
+// The copy's run: its command line holds CLEANUP_SWITCHES.
+int RunCleanup(const CommandLine *line);
 // Starts the copy for `self`; `dir` is the directory to remove when it is
 // empty, or NULL. 0 when no copy could be started.
 int StartCleanup(const char *self, const char *dir);

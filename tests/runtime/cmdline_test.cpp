@@ -121,4 +121,16 @@ TEST(CommandLine, TheAcceptedSetLimitsTheSwitches)
     ExpectRefused("/S /D=C:\\Korvu", UNINSTALL_SWITCHES);
     ExpectRefused("/DATA=C:\\x", UNINSTALL_SWITCHES);
     ExpectRefused("/S", 0);
+    // The uninstaller's own runs, and setup.exe refusing them.
+    c = Parsed("/REGISTER /S", REGISTER_SWITCHES);
+    EXPECT_EQ(unsigned(SWITCH_REGISTER | SWITCH_SILENT), c.given);
+    std::string program(259, 'p');
+    c = Parsed(("/CLEANUP=124 \"/PROGRAM=" + program + "\" \"/D=C:\\Korvu Dir\"").c_str(),
+               CLEANUP_SWITCHES);
+    EXPECT_EQ(unsigned(CLEANUP_SWITCHES), c.given);
+    EXPECT_STREQ("124", c.cleanup);
+    EXPECT_EQ(program, c.program);
+    EXPECT_STREQ("C:\\Korvu Dir", c.dir);
+    ExpectRefused("/REGISTER");
+    ExpectRefused("/CLEANUP=1 /PROGRAM=x");
 }
