@@ -11,10 +11,19 @@
 
 static const char kFunction[] = "RemoveOldShellGroupAndShortcut";
 
+// The shell (and a virus scanner) opens a shortcut for a moment to read
+// it: a delete refused for sharing is tried again for up to a second.
 static void DeleteLogged(const char *path)
 {
-    if (DeleteFileA(path))
-        LogLine("Removed ", path, NULL);
+    for (int tries = 0; tries < 10; tries++) {
+        if (DeleteFileA(path)) {
+            LogLine("Removed ", path, NULL);
+            return;
+        }
+        if (GetLastError() != ERROR_SHARING_VIOLATION)
+            return;
+        Sleep(100);
+    }
 }
 
 // Deletes folder + name; a path that would not fit is simply skipped.

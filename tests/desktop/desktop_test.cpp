@@ -468,9 +468,6 @@ OldInstall MakeOldInstall(const std::string &app, const std::string &programs,
     EXPECT_TRUE(MakeLink(old.groupLink, old.program));
     EXPECT_TRUE(MakeLink(old.groupReference, app + "KorvuRef.chm"));
     EXPECT_TRUE(MakeLink(old.desktopLink, old.program));
-    // Wine's virtual desktop reads new desktop shortcuts to show them; let it
-    // finish before setup deletes the file, as a user's desktop would have.
-    Sleep(300);
     return old;
 }
 
