@@ -33,16 +33,18 @@ int DesktopFolderId(void);
 // Fills `path` (MAX_PATH bytes) with the folder's path; on failure returns
 // the step that failed, with GetLastError() read right after it in *status.
 int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status);
-// The Programs folder (desktop 0) or the desktop folder into `path`
-// (MAX_PATH bytes); 0 after reporting the step that failed as `function`'s.
-int FindShellFolder(HWND dialog, IMalloc *allocator, int desktop, char *path, const char *function);
+// The Programs folder or the desktop folder into `path` (MAX_PATH bytes);
+// 0 after reporting the step that failed as `function`'s.
+enum { PROGRAMS_FOLDER = 0, DESKTOP_FOLDER = 1 };
+int FindShellFolder(HWND dialog, IMalloc *allocator, int which, char *path, const char *function);
 // Status reported when a composed path would not fit its buffer.
 #define STATUS_PATH_TOO_LONG ERROR_FILENAME_EXCED_RANGE
 
 // uninstrec.cpp: the record of what this installation made, for the
 // uninstaller, and the entry in the list of installed programs.
-// OpenUninstallRecord with drop 1 closes and deletes it again.
-void OpenUninstallRecord(const SetupOptions *options, int drop);
+// Made anew after a successful extraction (a failed run leaves the
+// previous installation's record as it was).
+void OpenUninstallRecord(const SetupOptions *options);
 // One line: kind (RECORD_*, which ends with '=') and value.
 void NoteMade(const char *kind, const char *value);
 void CloseUninstallRecord(HWND dialog);

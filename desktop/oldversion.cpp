@@ -40,7 +40,7 @@ static void DeleteIn(const char *folder, const char *name)
 static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgram)
 {
     char group[MAX_PATH];
-    if (!FindShellFolder(dialog, allocator, 0, group, kFunction))
+    if (!FindShellFolder(dialog, allocator, PROGRAMS_FOLDER, group, kFunction))
         return 0;
     int groupFits =
         EnsureBackslash(group, sizeof group) && AppendText(group, sizeof group, "Korvu orb 6.3");
@@ -58,7 +58,7 @@ static int RemoveOldGroup(HWND dialog, IMalloc *allocator, const char *oldProgra
 static void RemoveOldDesktopShortcut(HWND dialog, IMalloc *allocator)
 {
     char desktop[MAX_PATH];
-    if (!FindShellFolder(dialog, allocator, 1, desktop, kFunction))
+    if (!FindShellFolder(dialog, allocator, DESKTOP_FOLDER, desktop, kFunction))
         return;
     DeleteIn(desktop, "\\Korvu 6.3.lnk");
 }

@@ -35,10 +35,10 @@ int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status)
     return found ? SHELL_FOLDER_OK : SHELL_FOLDER_NO_PATH;
 }
 
-int FindShellFolder(HWND dialog, IMalloc *allocator, int desktop, char *path, const char *function)
+int FindShellFolder(HWND dialog, IMalloc *allocator, int which, char *path, const char *function)
 {
     int status = 0;
-    int csidl = desktop ? DesktopFolderId() : ProgramsFolderId();
+    int csidl = which == DESKTOP_FOLDER ? DesktopFolderId() : ProgramsFolderId();
     int failed = GetShellFolderPath(allocator, csidl, path, &status);
     if (failed == SHELL_FOLDER_OK)
         return 1;
@@ -49,7 +49,7 @@ int FindShellFolder(HWND dialog, IMalloc *allocator, int desktop, char *path, co
         {"Error - Unable to create shortcut on the desktop ",
          "Error - Unable to create program group and item "}};
     int noPath = failed == SHELL_FOLDER_NO_PATH;
-    ReportFailure(dialog, kMessages[desktop != 0][noPath], function,
+    ReportFailure(dialog, kMessages[which == DESKTOP_FOLDER][noPath], function,
                   noPath ? "SHGetPathFromIDList" : "SHGetSpecialFolderLocation", status);
     return 0;
 }

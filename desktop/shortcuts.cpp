@@ -122,7 +122,7 @@ static void MakeShortcut(HWND owner, const char *folder, const char *linkName,
 static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char group[MAX_PATH];
-    if (!FindShellFolder(dialog, allocator, 0, group, "CreateShellGroupAndShortcut"))
+    if (!FindShellFolder(dialog, allocator, PROGRAMS_FOLDER, group, "CreateShellGroupAndShortcut"))
         return 0;
     if (!EnsureBackslash(group, sizeof group) || !AppendText(group, sizeof group, kGroupName)) {
         ReportFailure(dialog, "Error - Unable to add program group", "AddGroup", "CreateDirectory",
@@ -139,7 +139,7 @@ static int MakeGroup(HWND dialog, IMalloc *allocator, const SetupOptions *option
 static void MakeDesktopShortcut(HWND dialog, IMalloc *allocator, const SetupOptions *options)
 {
     char desktop[MAX_PATH];
-    if (!FindShellFolder(dialog, allocator, 1, desktop, "CreateShellGroupAndShortcut"))
+    if (!FindShellFolder(dialog, allocator, DESKTOP_FOLDER, desktop, "CreateShellGroupAndShortcut"))
         return;
     MakeShortcut(dialog, desktop, LINK_PROGRAM, options, "Korvu72.exe");
 }

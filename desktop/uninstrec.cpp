@@ -15,23 +15,14 @@ static const char kRegisterMessage[] = UNINSTALL_REGISTER_MESSAGE;
 // How long the uninstaller's /REGISTER run may take.
 #define REGISTER_WAIT_MS 30000
 
-void OpenUninstallRecord(const SetupOptions *options, int drop)
+void OpenUninstallRecord(const SetupOptions *options)
 {
     char path[MAX_PATH];
     if (!JoinText(path, sizeof path, options->app_path, UNINSTALL_RECORD))
         return;
-    if (!drop) {
-        HANDLE file = OpenOutput(path, 0);
-        g_record = file == INVALID_HANDLE_VALUE ? NULL : file;
-        g_recordFailed = 0;
-        return;
-    }
-    // After a failed extraction there is nothing to remove but by hand: no
-    // record either.
-    if (g_record)
-        CloseHandle(g_record);
-    g_record = NULL;
-    DeleteFileA(path);
+    HANDLE file = OpenOutput(path, 0);
+    g_record = file == INVALID_HANDLE_VALUE ? NULL : file;
+    g_recordFailed = 0;
 }
 
 void NoteMade(const char *kind, const char *value)

@@ -43,7 +43,7 @@ void CopyFiles(HWND dialog)
     // A failed run leaves the previous installation's record as it was.
     if (!UncompressMcfFile(dialog, progress))
         return;
-    OpenUninstallRecord(options, 0);
+    OpenUninstallRecord(options);
     NoteInstalledFiles();
     ChangeINIFile(dialog);
     // A Cancel that reached the dialog while a failure box was shown has
