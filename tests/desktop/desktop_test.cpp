@@ -13,39 +13,23 @@
 
 namespace {
 
-const char *const kTemplate[32] = {
-    ";; Korvu ark 7.2 workstation specific parameters file",
-    "",
-    "[Korvu]",
-    "",
-    "    ;; Specify location of Data files",
-    "",
-    "Data  = \\korvu\\data",
-    "",
-    "    ;; Specify list of companies to preload",
-    "    ;; ** TO STOP DEFAULT LOADING set the following line to NO",
-    "",
-    "Default Companies = Yes",
-    "",
-    "Load = 0001",
-    "",
-    "    ;; Specify list of KDL files for user defined reports and changes",
-    "    ;; ** TO STOP LOADING KDL FILES, set the following line to NO",
-    "",
-    "User KDL    = Yes",
-    "",
-    ";;kdl = <kdlfile.1>",
-    ";;kdl = <kdlfile.2>",
-    "",
-    "    ;; Specify location of KORVU.SAV (saved configuration of Korvu)",
-    "",
-    "Config  = \\korvu",
-    "",
-    "    ;; Specify Color details of local monitor",
-    "",
-    "Color   = Yes",
-    "",
-    "    ;; end-of-file"};
+// Korvu.ini's template as it must be written, byte for byte (CR LF), from
+// tests/desktop/korvu-template.ini beside the test program.
+std::string TemplateBytes()
+{
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes("C:\\run\\korvu-template.ini", &bytes));
+    return bytes;
+}
+
+std::vector<std::string> TemplateLines()
+{
+    std::vector<std::string> lines;
+    std::string bytes = TemplateBytes();
+    for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(bytes.substr(at, end - at));
+    return lines;
+}
 
 const char kBoth[] =
     "Error - Unable to write data directory path\nand config directory path\nin Korvu.INI file. ";
@@ -172,12 +156,10 @@ TEST_F(DesktopTest, TemplateIsTheThirtyTwoLinesWithCrLf)
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     EXPECT_EQ(1, WriteINITemplate(file));
     CloseHandle(file);
-    std::string expected;
-    for (const char *line : kTemplate)
-        expected += std::string(line) + "\r\n";
     std::string written;
     ASSERT_TRUE(ReadBytes(ini, &written));
-    EXPECT_EQ(expected, written);
+    EXPECT_EQ(32u, TemplateLines().size());
+    EXPECT_EQ(TemplateBytes(), written);
 }
 
 TEST_F(DesktopTest, NewFileGetsTheTemplateAndBothKeys)
@@ -196,7 +178,7 @@ TEST_F(DesktopTest, NewFileGetsTheTemplateAndBothKeys)
     // comment and key of the template, in order.
     std::vector<std::string> comments,
         keys = {"Data", "Default Companies", "Load", "User KDL", "Config", "Color"};
-    for (const char *line : kTemplate)
+    for (const std::string &line : TemplateLines())
         if (Trim(line).compare(0, 2, ";;") == 0)
             comments.push_back(Comment(line));
     EXPECT_EQ(comments, Comments(ini));
