@@ -4,22 +4,22 @@
 #include "runtime.h"
 #include "shellcalls.h"
 
-int ProgramsFolderId(void)
+// The folder's CSIDL on the 9x family and on the NT family.
+static int FolderId(int nineX, int nt)
 {
     if (g_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        return CSIDL_PROGRAMS;
-    if (g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return CSIDL_COMMON_PROGRAMS;
-    return -1;
+        return nineX;
+    return g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT ? nt : -1;
+}
+
+int ProgramsFolderId(void)
+{
+    return FolderId(CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS);
 }
 
 int DesktopFolderId(void)
 {
-    if (g_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        return CSIDL_DESKTOP;
-    if (g_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return CSIDL_COMMON_DESKTOPDIRECTORY;
-    return -1;
+    return FolderId(CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY);
 }
 
 int GetShellFolderPath(IMalloc *allocator, int csidl, char *path, int *status)

@@ -8,30 +8,19 @@
 
 static const char kOnCommand[] = "setupdlg_OnCommand";
 
-// The data box shows a previous installation's Data value, else app\Data.
-static void FollowDataBox(HWND dialog, SetupOptions *options, const char *app, const char *error)
+// A dependent box shows what follows the application directory: the data
+// box a previous installation's Data value, else app\Data; the
+// configuration box a previous Config value, else app itself.
+static void FollowBox(HWND dialog, int id, const char *call, const char *error, const char *app,
+                      int (*following)(const char *, char *), LONG *found, LONG *edited)
 {
-    HWND box = FindDialogControl(dialog, IDC_EDT_DPATH, kOnCommand, error,
-                                 "GetDlgItem(hwnd, IDC_EDT_DPATH)");
+    HWND box = FindDialogControl(dialog, id, kOnCommand, error, call);
     if (!box)
         return;
     char value[MAX_PATH];
-    options->upgrade = FollowingDataPath(app, value);
+    *found = following(app, value);
     SetWindowTextA(box, value);
-    options->data_path_edited = 0;
-}
-
-// The configuration box shows a previous Config value, else app itself.
-static void FollowConfigBox(HWND dialog, SetupOptions *options, const char *app, const char *error)
-{
-    HWND box = FindDialogControl(dialog, IDC_EDT_CPATH, kOnCommand, error,
-                                 "GetDlgItem(hwnd, IDC_EDT_CPATH)");
-    if (!box)
-        return;
-    char value[MAX_PATH];
-    options->config_found = FollowingConfigPath(app, value);
-    SetWindowTextA(box, value);
-    options->config_path_edited = 0;
+    *edited = 0;
 }
 
 void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int lookups,
@@ -41,9 +30,11 @@ void FollowAppDir(HWND dialog, SetupOptions *options, const char *app, int looku
     if (!lookups)
         return;
     if (options->data_path_edited == 0)
-        FollowDataBox(dialog, options, app, dataError);
+        FollowBox(dialog, IDC_EDT_DPATH, "GetDlgItem(hwnd, IDC_EDT_DPATH)", dataError, app,
+                  FollowingDataPath, &options->upgrade, &options->data_path_edited);
     if (options->config_path_edited == 0)
-        FollowConfigBox(dialog, options, app, configError);
+        FollowBox(dialog, IDC_EDT_CPATH, "GetDlgItem(hwnd, IDC_EDT_CPATH)", configError, app,
+                  FollowingConfigPath, &options->config_found, &options->config_path_edited);
 }
 
 void ChooseAppDir(HWND dialog, SetupOptions *options)

@@ -61,31 +61,31 @@ static LONG FillEntry(HKEY key, const char *self, const char *app)
     char date[12];
     GetLocalTime(&today);
     wsprintfA(date, "%04u%02u%02u", today.wYear % 10000u, today.wMonth % 100u, today.wDay % 100u);
-    LONG status = SetText(key, "DisplayName", UNINSTALL_KEY);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "DisplayVersion", KORVU_DISPLAY_VERSION);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "Publisher", KORVU_COMPANY);
-    if (status == ERROR_SUCCESS)
-        status = SetNumber(key, "VersionMajor", KORVU_VERSION_MAJOR);
-    if (status == ERROR_SUCCESS)
-        status = SetNumber(key, "VersionMinor", KORVU_VERSION_MINOR);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "InstallDate", date);
-    if (status == ERROR_SUCCESS)
-        status = SetNumber(key, "EstimatedSize", InstalledKilobytes(app));
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "UninstallString", command);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "QuietUninstallString", quiet);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "InstallLocation", app);
-    if (status == ERROR_SUCCESS)
-        status = SetText(key, "DisplayIcon", icon);
-    if (status == ERROR_SUCCESS)
-        status = SetNumber(key, "NoModify", 1);
-    if (status == ERROR_SUCCESS)
-        status = SetNumber(key, "NoRepair", 1);
+    // In this order; a text of NULL: the number.
+    struct Value {
+        const char *name;
+        const char *text;
+        DWORD number;
+    };
+    const Value values[] = {
+        {"DisplayName", UNINSTALL_KEY, 0},
+        {"DisplayVersion", KORVU_DISPLAY_VERSION, 0},
+        {"Publisher", KORVU_COMPANY, 0},
+        {"VersionMajor", NULL, KORVU_VERSION_MAJOR},
+        {"VersionMinor", NULL, KORVU_VERSION_MINOR},
+        {"InstallDate", date, 0},
+        {"EstimatedSize", NULL, InstalledKilobytes(app)},
+        {"UninstallString", command, 0},
+        {"QuietUninstallString", quiet, 0},
+        {"InstallLocation", app, 0},
+        {"DisplayIcon", icon, 0},
+        {"NoModify", NULL, 1},
+        {"NoRepair", NULL, 1},
+    };
+    LONG status = ERROR_SUCCESS;
+    for (size_t i = 0; i < sizeof values / sizeof values[0] && status == ERROR_SUCCESS; i++)
+        status = values[i].text ? SetText(key, values[i].name, values[i].text)
+                                : SetNumber(key, values[i].name, values[i].number);
     return status;
 }
 
