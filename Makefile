@@ -58,8 +58,11 @@ $(B)/host/CMakeCache.txt: | deps
 $(B)/fuzz/CMakeCache.txt: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(B)/fuzz -DKORVU_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-$(B)/win32/CMakeCache.txt: | deps
-	cmake -S . -B $(B)/win32 -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake \
+# The two Win32 trees: win32 with the i686 toolchain, win64 with the x86_64 one.
+TOOLCHAIN_win32 := i686
+TOOLCHAIN_win64 := x86_64
+$(B)/win32/CMakeCache.txt $(B)/win64/CMakeCache.txt: $(B)/%/CMakeCache.txt: | deps
+	cmake -S . -B $(B)/$* -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-$(TOOLCHAIN_$*).cmake \
 	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool
 
 host: deps $(B)/host/CMakeCache.txt
@@ -67,10 +70,6 @@ host: deps $(B)/host/CMakeCache.txt
 
 fuzzbuild: deps $(B)/fuzz/CMakeCache.txt
 	cmake --build $(B)/fuzz -j $(JOBS)
-
-$(B)/win64/CMakeCache.txt: | deps
-	cmake -S . -B $(B)/win64 -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-x86_64.cmake \
-	      -DCMAKE_BUILD_TYPE=MinSizeRel -DMCFTOOL=$(abspath $(B))/host/tools/mcftool/mcftool
 
 win32: host $(B)/win32/CMakeCache.txt
 	cmake --build $(B)/win32 -j $(JOBS)

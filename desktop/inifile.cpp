@@ -64,7 +64,7 @@ static int CreateFromTemplate(HWND dialog, const char *path)
 {
     HANDLE file = OpenOutput(path, 0);
     if (file == INVALID_HANDLE_VALUE) {
-        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile",
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "CreateFile",
                       (int)GetLastError());
         return 0;
     }
@@ -73,7 +73,7 @@ static int CreateFromTemplate(HWND dialog, const char *path)
     CloseHandle(file);
     if (!written) {
         DeleteFileA(path);
-        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile", status);
+        ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "WriteFile", status);
         return 0;
     }
     return 1;
