@@ -22,8 +22,11 @@ int IsNtBefore40(void);
 // result is IDCANCEL).
 int ShowSetupBox(HWND owner, const char *text, UINT type);
 
-// report.cpp: a failing call's box: the message and the status. The log
-// also names the function and the call that failed, for support.
+// report.cpp: a failing call's box: the message and the status, also in
+// the log. The function and the call that failed name the place for
+// whoever reads the source; they are neither shown nor logged (their text
+// would not fit in setup.exe), and the message's internal error number
+// names the place for support.
 int ReportFailure(HWND owner, const char *message, const char *function, const char *call,
                   int status);
 
