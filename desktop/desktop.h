@@ -9,6 +9,9 @@ struct SetupOptions;
 
 // inifile.cpp
 int ChangeINIFile(HWND dialog);
+// ChangeINIFile for `options` (the dialog's): `dialog` only owns the boxes,
+// NULL in a silent run.
+int WriteINIDirectories(HWND dialog, const SetupOptions *options);
 // The template's lines, each with CR LF; 1 when all were written.
 int WriteINITemplate(HANDLE file);
 

@@ -106,6 +106,11 @@ int ChangeINIFile(HWND dialog)
                       (int)GetLastError());
         return 0;
     }
+    return WriteINIDirectories(dialog, options);
+}
+
+int WriteINIDirectories(HWND dialog, const SetupOptions *options)
+{
     char path[MAX_PATH];
     if (!JoinText(path, sizeof path, options->app_path, g_szIniFile)) {
         ReportFailure(dialog, kBothPathsMessage, "ChangeINIFile", "FindFirstFile",

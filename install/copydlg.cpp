@@ -24,6 +24,34 @@ static void copydlg_OnCommand(HWND dialog)
     DestroyDialogAndParent(dialog);
 }
 
+// A Cancel that reached the dialog while a failure box was shown has ended
+// the program: make nothing more after it. A silent run has no dialog and
+// shows no box.
+static int RunGoesOn(HWND dialog)
+{
+    return !dialog || IsWindow(dialog);
+}
+
+int RunInstallSteps(HWND dialog, HWND progress, SetupOptions *options)
+{
+    // A failed run leaves the previous installation's record as it was.
+    if (!InstallPayload(dialog, progress, options))
+        return 0;
+    OpenUninstallRecord(options);
+    NoteInstalledFiles();
+    WriteINIDirectories(dialog, options);
+    if (RunGoesOn(dialog)) {
+        CreateShellGroupAndShortcut(dialog, options);
+        if (options->upgrade == 1 && RunGoesOn(dialog))
+            RemoveOldShellGroupAndShortcut(dialog, options);
+    }
+    CloseUninstallRecord(dialog);
+    // NT before 4.0 has no list of installed programs.
+    if (!IsNtBefore40() && RunGoesOn(dialog))
+        RegisterUninstall(dialog, options);
+    return 1;
+}
+
 void CopyFiles(HWND dialog)
 {
     SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
@@ -40,24 +68,8 @@ void CopyFiles(HWND dialog)
         DestroyDialogAndParent(dialog);
         return;
     }
-    // A failed run leaves the previous installation's record as it was.
-    if (!UncompressMcfFile(dialog, progress))
-        return;
-    OpenUninstallRecord(options);
-    NoteInstalledFiles();
-    ChangeINIFile(dialog);
-    // A Cancel that reached the dialog while a failure box was shown has
-    // ended the program: make nothing more after it.
-    if (IsWindow(dialog)) {
-        CreateShellGroupAndShortcut(dialog, options);
-        if (options->upgrade == 1 && IsWindow(dialog))
-            RemoveOldShellGroupAndShortcut(dialog, options);
-    }
-    CloseUninstallRecord(dialog);
-    // NT before 4.0 has no list of installed programs.
-    if (!IsNtBefore40() && IsWindow(dialog))
-        RegisterUninstall(dialog, options);
-    DestroyWindow(dialog);
+    if (RunInstallSteps(dialog, progress, options))
+        DestroyWindow(dialog);
 }
 
 INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

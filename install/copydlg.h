@@ -11,9 +11,17 @@
 INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL copydlg_OnInitDialog(HWND dialog, HWND focus, LPARAM param);
 void CopyFiles(HWND dialog);
+struct SetupOptions;
+// The installation run CopyFiles performs: the payload, the uninstaller's
+// record, Korvu.ini, the shortcuts, the registration. The dialog and its
+// progress bar are NULL in a silent run. 0 when the payload could not be
+// installed (reported; the dialog and its owner are gone then).
+int RunInstallSteps(HWND dialog, HWND progress, SetupOptions *options);
 
 // extract.cpp
 int UncompressMcfFile(HWND dialog, HWND progress);
+// As UncompressMcfFile, for `options` where there is no dialog.
+int InstallPayload(HWND dialog, HWND progress, const SetupOptions *options);
 // Expands every record of the container data[0..size) into app_path, as
 // UncompressMcfFile does with the payload resource; `stamp` is the
 // last-write time every file gets. Reports its failures like it.

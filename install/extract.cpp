@@ -29,7 +29,8 @@ static int FailExtraction(HWND dialog, const char *message, const char *call, in
 {
     RemoveMadeDirs();
     ReportFailure(dialog, message, "UncompressMcfFile", call, status);
-    DestroyDialogAndParent(dialog);
+    if (dialog)
+        DestroyDialogAndParent(dialog);
     return 0;
 }
 
@@ -126,7 +127,8 @@ static int StageRecord(HWND label, const char *appPath, const McfRecord *record,
     if (!TxnPath(path, appPath, STAGED_PREFIX, record->file_name) ||
         !JoinText(shown, sizeof shown, appPath, record->file_name))
         return 0;
-    SetWindowTextA(label, shown);
+    if (label)
+        SetWindowTextA(label, shown);
     uint32_t crc = 0;
     return ExpandFile(shown, &crc, record->stream_length, (const char *)stream, path, stamp) &&
            crc == record->crc32;
@@ -150,12 +152,12 @@ static int StageAll(HWND bar, HWND label, const char *app, const PayloadSet *set
         if (!StageRecord(label, app, &record, stream, stamp))
             return 13;
         total += record.stream_length;
-        if (total - shown >= range / PROGRESS_STEPS) {
+        if (bar && total - shown >= range / PROGRESS_STEPS) {
             SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
             shown = total;
         }
     }
-    if (shown != total)
+    if (bar && shown != total)
         SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
     // A stream that runs past the resource cannot expand: as error 13.
     return next == MCF_END ? 1 : next == MCF_BAD_STREAM ? 13 : 10;
@@ -163,24 +165,29 @@ static int StageAll(HWND bar, HWND label, const char *app, const PayloadSet *set
 
 // Installs the set into app_path as one step: staged, checked, then put in
 // place; any failure leaves the directory as it was. 0 after a reported
-// failure.
-static int InstallSet(HWND dialog, HWND progress, const PayloadSet *set, const FILETIME *stamp)
+// failure. With a dialog, the options are the dialog's and its bar and
+// label show the progress; without one (a silent run), `options`.
+static int InstallSet(HWND dialog, HWND progress, const SetupOptions *options,
+                      const PayloadSet *set, const FILETIME *stamp)
 {
     uint32_t range = 0;
     for (int i = 0; i < set->count; i++)
         range += set->size[i];
-    SendMessageA(progress, PBM_SETRANGE32, 1, (LPARAM)range);
-    SetupOptions *options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
-    if (!options)
-        return FailExtraction(dialog, "Internal Error 7", "GetWindowLong", (int)GetLastError());
-    HWND bar = GetDlgItem(dialog, IDC_CDLG_PRG_CPFILE);
-    if (!bar)
-        return FailExtraction(dialog, "Internal Error 8", "GetDlgItem(hwnd, IDC_CDLG_PRG_CPFILE)",
-                              (int)GetLastError());
-    HWND label = GetDlgItem(dialog, IDC_CDLG_LBL_FNAME);
-    if (!label)
-        return FailExtraction(dialog, "Internal Error 9", "GetDlgItem(hwnd, IDC_CDLG_LBL_FNAME)",
-                              (int)GetLastError());
+    HWND bar = NULL, label = NULL;
+    if (dialog) {
+        SendMessageA(progress, PBM_SETRANGE32, 1, (LPARAM)range);
+        options = (SetupOptions *)GetWindowLongPtrA(dialog, GWLP_USERDATA);
+        if (!options)
+            return FailExtraction(dialog, "Internal Error 7", "GetWindowLong", (int)GetLastError());
+        bar = GetDlgItem(dialog, IDC_CDLG_PRG_CPFILE);
+        if (!bar)
+            return FailExtraction(dialog, "Internal Error 8",
+                                  "GetDlgItem(hwnd, IDC_CDLG_PRG_CPFILE)", (int)GetLastError());
+        label = GetDlgItem(dialog, IDC_CDLG_LBL_FNAME);
+        if (!label)
+            return FailExtraction(dialog, "Internal Error 9",
+                                  "GetDlgItem(hwnd, IDC_CDLG_LBL_FNAME)", (int)GetLastError());
+    }
     const char *app = options->app_path;
     FinishInterruptedRun(app);
     int staged = StageAll(bar, label, app, set, stamp, range);
@@ -200,7 +207,7 @@ int ExpandContainer(HWND dialog, HWND progress, const void *data, uint32_t size,
     set.data[0] = data;
     set.size[0] = size;
     set.count = 1;
-    return InstallSet(dialog, progress, &set, stamp);
+    return InstallSet(dialog, progress, NULL, &set, stamp);
 }
 
 // setup.exe's own last-write time, which every installed file gets.
@@ -245,7 +252,12 @@ static PayloadSet g_installed;
 
 int UncompressMcfFile(HWND dialog, HWND progress)
 {
-    HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
+    return InstallPayload(dialog, progress, NULL);
+}
+
+int InstallPayload(HWND dialog, HWND progress, const SetupOptions *options)
+{
+    HINSTANCE module = g_hInstance;
     FILETIME stamp;
     if (!ReadOwnLastWriteTime(dialog, module, &stamp))
         return 0;
@@ -260,7 +272,7 @@ int UncompressMcfFile(HWND dialog, HWND progress)
             return FailExtraction(dialog, kStepFailures[step - 1][0], kStepFailures[step - 1][1],
                                   (int)GetLastError());
     }
-    return InstallSet(dialog, progress, set, &stamp);
+    return InstallSet(dialog, progress, options, set, &stamp);
 }
 
 void NoteInstalledFiles(void)

@@ -9,7 +9,7 @@
 
 extern HINSTANCE g_hInstance;
 extern OSVERSIONINFOA g_osvi;
-// 1 for an unattended run (/S): no window is shown, no box either.
+// 1 for an unattended run (/S): no window is made, no box shown.
 extern int g_silent;
 // Boxes of the run so far, shown or (silent) only logged.
 extern int g_boxes;

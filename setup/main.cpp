@@ -9,8 +9,6 @@
 
 INT_PTR ShowSetupDialog(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
-    if (g_silent)
-        return RunSetupDialogSilently(instance, owner, options);
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
                            (LPARAM)options);
 }
@@ -19,34 +17,30 @@ HWND ShowCopyDialog(HINSTANCE instance, HWND owner, SetupOptions *options)
 {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COPY), owner, CopyDlgProc,
                                      (LPARAM)options);
-    if (dialog && !g_silent)
+    if (dialog)
         ShowWindow(dialog, SW_SHOW);
     return dialog;
 }
 
-// Runs Install: copy dialog, installation run, finish dialog. Returns the
-// run's exit status.
-static int RunInstallation(HINSTANCE instance, HWND background, SetupOptions *options,
-                           HWND *copyDialog)
+// Runs Install: copy dialog, installation run, finish dialog. The copy
+// dialog (destroyed by then), or NULL when it could not be created.
+static HWND RunInstallation(HINSTANCE instance, HWND background, SetupOptions *options)
 {
-    *copyDialog = ShowCopyDialog(instance, background, options);
-    if (!*copyDialog) {
+    HWND copyDialog = ShowCopyDialog(instance, background, options);
+    if (!copyDialog) {
         ReportFailure(background, "Internal Error 32", "ShowCopyDialog", "CreateDialogParam",
                       (int)GetLastError());
-        return EXIT_FAILED;
+        return NULL;
     }
-    int boxes = g_boxes;
-    UpdateWindow(*copyDialog);
-    SendMessageA(*copyDialog, WM_STARTCOPY, 0, 0);
+    UpdateWindow(copyDialog);
+    SendMessageA(copyDialog, WM_STARTCOPY, 0, 0);
     // After a failed run the background window is gone and so is the owner:
     // no finish dialog then.
-    if (!IsWindow(background))
-        return EXIT_FAILED;
-    if (!g_silent)
+    if (IsWindow(background)) {
         ShowFinishDialog(instance, background);
-    DestroyWindow(background);
-    // Korvu.ini and the shortcuts report their errors and the run goes on.
-    return g_boxes != boxes ? EXIT_INSTALLED_WITH_ERRORS : EXIT_INSTALLED;
+        DestroyWindow(background);
+    }
+    return copyDialog;
 }
 
 // The copy dialog's progress bar class must exist before it is created.
@@ -61,35 +55,37 @@ static void InitProgressBarClass(void)
         init();
 }
 
-// The windows of the run, from the setup dialog to the finish dialog; the
-// run's exit status.
+// The windows of the run, from the setup dialog to the finish dialog; a
+// silent run has none. The run's exit status (an interactive run ends with
+// 0 whatever happened: EndRun).
 static int RunSetup(HINSTANCE instance, CommandLine *line, SetupOptions *options)
 {
     lstrcpyA(g_szIniFile, KORVU_INI);
-    InitProgressBarClass();
-
-    if (!RegisterMainWindowClass(instance))
-        return EXIT_FAILED;
-    HWND background = CreateMainWindow(instance);
-    if (!background)
-        return EXIT_FAILED;
-    if (!g_silent)
+    HWND background = NULL;
+    if (!g_silent) {
+        InitProgressBarClass();
+        if (!RegisterMainWindowClass(instance))
+            return EXIT_FAILED;
+        background = CreateMainWindow(instance);
+        if (!background)
+            return EXIT_FAILED;
         ShowWindow(background, SW_SHOWMAXIMIZED);
+    }
 
     FillDefaultOptions(options);
     ApplyPresets(options, line);
+    if (g_silent)
+        return RunSilently(options);
 
-    int status;
     HWND copyDialog = NULL;
     INT_PTR result = ShowSetupDialog(instance, background, options);
     if (result == 1) {
         LogDirectories(options);
-        status = RunInstallation(instance, background, options, &copyDialog);
+        copyDialog = RunInstallation(instance, background, options);
         if (!copyDialog)
-            return status;
+            return EXIT_FAILED;
     } else if (result == 2) {
         DestroyWindow(background);
-        status = EXIT_DIRECTORY_REFUSED;
     } else {
         ReportFailure(background, "Internal Error 37", "ShowSetupDialog", "DialogBoxParam",
                       (int)GetLastError());
@@ -105,7 +101,7 @@ static int RunSetup(HINSTANCE instance, CommandLine *line, SetupOptions *options
             DispatchMessageA(&message);
         }
     }
-    return status;
+    return EXIT_INSTALLED;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
@@ -129,13 +125,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                      MB_OK);
         return EndRun(EXIT_DAMAGED);
     }
-    SetupOptions *options =
-        (SetupOptions *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(SetupOptions));
-    if (!options)
-        return EndRun(EXIT_FAILED);
+    // Zeroed, for the whole run: uninitialised data costs the image nothing
+    // and cannot fail to be allocated.
+    static SetupOptions options;
     CoInitialize(NULL);
-    status = RunSetup(instance, &line, options);
+    status = RunSetup(instance, &line, &options);
     CoUninitialize();
-    HeapFree(GetProcessHeap(), 0, options);
     return EndRun(status);
 }

@@ -1,6 +1,7 @@
 // Unattended installation: the command line, the directories it presets,
-// and the setup dialog's Install without showing the dialog (/S).
+// and the whole run without any window (/S).
 #include "unattended.h"
+#include "copydlg.h"
 #include "dlgparts.h"
 #include "log.h"
 #include "resource.h"
@@ -41,16 +42,26 @@ void ApplyPresets(SetupOptions *options, CommandLine *line)
                        PRESET_CONFIG);
 }
 
-INT_PTR RunSetupDialogSilently(HINSTANCE instance, HWND owner, SetupOptions *options)
+// The setup dialog's Install on the directories its boxes would show,
+// without the dialog: a directory given on the command line counts as typed.
+static int SettleDirectoriesSilently(SetupOptions *options)
 {
-    // Not visible: the template has no WS_VISIBLE and nothing shows it.
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDlgProc,
-                                     (LPARAM)options);
-    if (!dialog)
-        return -1;
-    int installed = InstallDirectories(dialog, options);
-    DestroyWindow(dialog);
-    return installed ? 1 : 2;
+    char *const texts[DIR_BOXES] = {options->app_path, options->data_path, options->config_path};
+    options->data_path_edited = (g_presetDirs & PRESET_DATA) != 0;
+    options->config_path_edited = (g_presetDirs & PRESET_CONFIG) != 0;
+    return SettleDirectories(NULL, options, texts);
+}
+
+int RunSilently(SetupOptions *options)
+{
+    if (!SettleDirectoriesSilently(options))
+        return EXIT_DIRECTORY_REFUSED;
+    LogDirectories(options);
+    int boxes = g_boxes;
+    if (!RunInstallSteps(NULL, NULL, options))
+        return EXIT_FAILED;
+    // Korvu.ini and the shortcuts report their errors and the run goes on.
+    return g_boxes != boxes ? EXIT_INSTALLED_WITH_ERRORS : EXIT_INSTALLED;
 }
 
 void LogDirectories(const SetupOptions *options)

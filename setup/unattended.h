@@ -22,9 +22,10 @@ enum {
 int TakeCommandLine(const char *text, CommandLine *line, int *status);
 // /D=, /DATA=, /CONFIG= over the defaults.
 void ApplyPresets(SetupOptions *options, CommandLine *line);
-// The setup dialog's Install on a dialog never shown: 1 settled, 2 refused
-// (the message logged), -1 when the dialog could not be created.
-INT_PTR RunSetupDialogSilently(HINSTANCE instance, HWND owner, SetupOptions *options);
+// The run of /S after the defaults and presets: the steps of the setup and
+// copy dialogs, with no window at all (a window costs a silent run more
+// than the installation of a small application). The exit status.
+int RunSilently(SetupOptions *options);
 void LogDirectories(const SetupOptions *options);
 // Logs the status and closes the log; the exit code (0 unless silent).
 int EndRun(int status);

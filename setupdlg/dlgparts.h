@@ -43,3 +43,9 @@ void ChooseDependentDir(HWND dialog, int boxId, const char *title, const char *e
 // install.cpp
 // 1 when the three directories are settled (and the dialog ended with 1).
 int InstallDirectories(HWND dialog, SetupOptions *options);
+// Install's checks on the texts of the application, data and configuration
+// boxes (MAX_PATH bytes each, trimmed and completed in place): 1 when the
+// three directories are settled into options, else 0 after telling why
+// (owner: the dialog, NULL in a silent run). The texts may be options' own.
+#define DIR_BOXES 3
+int SettleDirectories(HWND owner, SetupOptions *options, char *const texts[DIR_BOXES]);

@@ -7,14 +7,6 @@
 #include "textbuf.h"
 #include <string.h>
 
-// A box's text without its surrounding spaces (at most 259 characters).
-static void ReadBox(HWND dialog, int id, char *text)
-{
-    text[0] = '\0';
-    GetDlgItemTextA(dialog, id, text, MAX_PATH);
-    TrimSpaces(text);
-}
-
 // 1 when the directory exists now, created or already there.
 static int MakeDirOrReport(HWND dialog, char *path, const char *message)
 {
@@ -25,13 +17,12 @@ static int MakeDirOrReport(HWND dialog, char *path, const char *message)
     return 0;
 }
 
-// The data or configuration directory into `field`: a previous
-// installation's untouched value as it stands, else checked and created.
-static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeOver, char *field,
+// The data or configuration directory from its box's text `path` into
+// `field`: a previous installation's untouched value as it stands, else
+// checked and created.
+static int SettleDependentDir(HWND dialog, char *path, const char *app, int takeOver, char *field,
                               const char *invalid, const char *uncreatable)
 {
-    char path[MAX_PATH];
-    ReadBox(dialog, boxId, path);
     if (!takeOver) {
         if (!ValidateAndCompletePath(path, app, 0)) {
             ShowSetupMessage(dialog, invalid);
@@ -44,27 +35,25 @@ static int SettleDependentDir(HWND dialog, int boxId, const char *app, int takeO
 }
 
 // The longest name the payload holds, from the record headers of the
-// resource (nothing is expanded). 0 when it cannot be read: the copy
-// dialog reports that with its own message.
-static size_t LongestPayloadName(HWND dialog)
+// resource (nothing is expanded). 0 when it cannot be read: the
+// installation reports that with its own message.
+static size_t LongestPayloadName(void)
 {
-    HINSTANCE module = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
     DWORD size;
     int step;
-    const void *data = LoadOwnContainer(module, IDR_CMPFILE, &size, &step);
+    const void *data = LoadOwnContainer(g_hInstance, IDR_CMPFILE, &size, &step);
     return data ? McfLongestName(data, size) : 0;
 }
 
-// The application directory, completed with its backslash; 0 after telling
-// the user why not.
+// The application directory from its box's text `app`, completed with its
+// backslash; 0 after telling the user why not.
 static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
 {
-    ReadBox(dialog, IDC_EDT_APATH, app);
     // Longer ones leave no room for what is derived from it, nor for the
     // payload's longest file name behind it. The typed length comes first:
     // 259 characters leave no room for the backslash that completing adds,
     // and the user is to hear that the path is too long, not that it is wrong.
-    size_t limit = AppPathLimit(LongestPayloadName(dialog));
+    size_t limit = AppPathLimit(LongestPayloadName());
     char message[LIMIT_MESSAGE_SIZE];
     if (strlen(app) > MAX_APP_PATH_CHARS) {
         ShowSetupMessage(dialog, LimitMessage(limit, message));
@@ -86,20 +75,35 @@ static int SettleAppDir(HWND dialog, char *app, SetupOptions *options)
     return CopyText(options->app_path, sizeof options->app_path, app);
 }
 
-int InstallDirectories(HWND dialog, SetupOptions *options)
+int SettleDirectories(HWND owner, SetupOptions *options, char *const texts[DIR_BOXES])
 {
-    char app[MAX_PATH];
-    if (!SettleAppDir(dialog, app, options))
+    for (int i = 0; i < DIR_BOXES; i++)
+        TrimSpaces(texts[i]);
+    char *app = texts[0];
+    if (!SettleAppDir(owner, app, options))
         return 0;
     if (!SettleDependentDir(
-            dialog, IDC_EDT_DPATH, app, options->upgrade == 1 && options->data_path_edited == 0,
+            owner, texts[1], app, options->upgrade == 1 && options->data_path_edited == 0,
             options->data_path, "Given data path is not valid", "Unable to create data directory"))
         return 0;
     // "configarutation": the system's own spelling, kept as it is.
-    if (!SettleDependentDir(dialog, IDC_EDT_CPATH, app,
-                            options->config_found == 1 && options->config_path_edited == 0,
-                            options->config_path, "Given configarutation path is not valid",
-                            "Unable to create configarutation directory"))
+    return SettleDependentDir(owner, texts[2], app,
+                              options->config_found == 1 && options->config_path_edited == 0,
+                              options->config_path, "Given configarutation path is not valid",
+                              "Unable to create configarutation directory");
+}
+
+int InstallDirectories(HWND dialog, SetupOptions *options)
+{
+    static const int kBoxes[DIR_BOXES] = {IDC_EDT_APATH, IDC_EDT_DPATH, IDC_EDT_CPATH};
+    char boxes[DIR_BOXES][MAX_PATH];
+    char *const texts[DIR_BOXES] = {boxes[0], boxes[1], boxes[2]};
+    // At most 259 characters each.
+    for (int i = 0; i < DIR_BOXES; i++) {
+        texts[i][0] = '\0';
+        GetDlgItemTextA(dialog, kBoxes[i], texts[i], MAX_PATH);
+    }
+    if (!SettleDirectories(dialog, options, texts))
         return 0;
     EndDialog(dialog, 1);
     return 1;

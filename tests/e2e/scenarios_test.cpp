@@ -1519,16 +1519,43 @@ protected:
     }
 };
 
+static BOOL CALLBACK CollectAnyTop(HWND window, LPARAM param)
+{
+    auto *list = (std::pair<DWORD, std::string> *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == list->first)
+        list->second += " " + ClassOf(window);
+    return TRUE;
+}
+
+// The classes of the process's top-level windows, hidden ones too.
+static std::string AnyWindowsOf(DWORD pid)
+{
+    std::pair<DWORD, std::string> list(pid, "");
+    EnumWindows(CollectAnyTop, (LPARAM)&list);
+    return list.second;
+}
+
 // The last payload file held by another program through a silent upgrade,
 // on the 9x family: 30 seconds of waiting, status 4, and every file and
-// folder as before, nothing added.
+// folder as before, nothing added. While it waits (its placing mark is
+// there) the run has no window at all, not even a hidden one.
 TEST_F(Transaction, SilentUpgradeWithTheLastFileHeldChangesNothing)
 {
     InstallPreviousBuild();
     std::map<std::string, std::string> before = TreeOf("C:\\Korvu");
     HANDLE held = HoldLastFile();
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(4, RunSilent(SetupExe(), "win98", "/S"));
+    StartSetup(SetupExe(), "win98", SW_SHOWNORMAL, "/S");
+    DWORD start = GetTickCount();
+    while (!FileExists("C:\\Korvu\\~kv!") && (int)(GetTickCount() - start) < kRunWait)
+        Sleep(20);
+    EXPECT_TRUE(FileExists("C:\\Korvu\\~kv!")) << "the run did not start placing its files";
+    EXPECT_EQ("", AnyWindowsOf(setup_.pid()));
+    DWORD code = 12345;
+    EXPECT_TRUE(setup_.WaitExit(kRunWait, &code)) << "still running";
+    EXPECT_EQ(4u, code);
     CloseHandle(held);
     EXPECT_EQ("", TreeChanges(before, TreeOf("C:\\Korvu")));
 }
