@@ -6,6 +6,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "crc32.h"
 
 struct BlockSink {
@@ -20,9 +22,7 @@ struct BlockSink {
 inline uint32_t BlockSinkRead(char *buffer, uint32_t *size, void *param)
 {
     BlockSink *k = (BlockSink *)param;
-    uint32_t n = k->in_size - k->position;
-    if (n > *size)
-        n = *size;
+    uint32_t n = std::min(k->in_size - k->position, *size);
     memcpy(buffer, k->in + k->position, n);
     k->position += n;
     return n;

@@ -136,7 +136,7 @@ protected:
         DWORD code = 12345;
         bool windowSeen = false;
         while (!setup_.WaitExit(5, &code)) {
-            if (!windowSeen && !TopWindows(setup_.pid()).empty()) {
+            if (!windowSeen && !VisibleWindows(setup_.pid()).empty()) {
                 windowSeen = true;
                 ADD_FAILURE() << args << ": a window with /S: " << DescribeScreens(setup_.pid());
             }
@@ -154,7 +154,7 @@ protected:
         HWND background = WaitScreen(setup_.pid(), Screen::Background, kWait);
         EXPECT_TRUE(background) << "no background window; seen: " << DescribeScreens(setup_.pid());
         if (background) {
-            EXPECT_EQ(kCaption, StoredTextOf(background));
+            EXPECT_EQ(kCaption, WindowTextNoWait(background));
             EXPECT_TRUE(IsZoomed(background)) << "background window not maximised";
             RECT rect;
             GetWindowRect(background, &rect);
@@ -163,7 +163,7 @@ protected:
         HWND dialog = WaitScreen(setup_.pid(), Screen::SetupDialog, kWait);
         EXPECT_TRUE(dialog) << "no setup dialog; seen: " << DescribeScreens(setup_.pid());
         if (dialog) {
-            EXPECT_EQ(kCaption, StoredTextOf(dialog));
+            EXPECT_EQ(kCaption, WindowTextNoWait(dialog));
             EXPECT_EQ(background, GetWindow(dialog, GW_OWNER))
                 << "the background window owns the dialog";
             ExpectCentred(dialog, "setup dialog");
@@ -209,9 +209,9 @@ protected:
                     // handles messages, so the picture shows the dialog as
                     // drawn when it opened, without file name and progress.
                     ExpectCentred(copy, "copy dialog");
-                    seen.copyCaption = StoredTextOf(copy);
-                    seen.copyingText = StoredTextOf(GetDlgItem(copy, kCopyingLabel));
-                    seen.fileLabel = StoredTextOf(GetDlgItem(copy, kCopyFileLabel));
+                    seen.copyCaption = WindowTextNoWait(copy);
+                    seen.copyingText = WindowTextNoWait(GetDlgItem(copy, kCopyingLabel));
+                    seen.fileLabel = WindowTextNoWait(GetDlgItem(copy, kCopyFileLabel));
                     Shot(shotPrefix + "-2-copy-dialog");
                     if (whileHeld)
                         whileHeld(copy);
@@ -244,14 +244,14 @@ protected:
     void FinishWithOk(HWND finish, const std::string &shotPrefix, By by = By::Mouse)
     {
         ASSERT_TRUE(finish) << "no finish dialog; seen: " << DescribeScreens(setup_.pid());
-        EXPECT_EQ(kCaption, StoredTextOf(finish));
+        EXPECT_EQ(kCaption, WindowTextNoWait(finish));
         EXPECT_EQ("Korvu Installation Successful\n", ItemText(finish, kFinishMessage));
         ExpectCentred(finish, "finish dialog");
         // In front, where the person's click and keys go: nothing the run
         // started (a group window of Program Manager) may take its place.
         EXPECT_TRUE(WaitForeground(finish, kWait))
-            << "in front instead: " << ClassOf(GetForegroundWindow()) << " \""
-            << StoredTextOf(GetForegroundWindow()) << "\"";
+            << "in front instead: " << ClassName(GetForegroundWindow()) << " \""
+            << WindowTextNoWait(GetForegroundWindow()) << "\"";
         Settle(finish);
         Shot(shotPrefix + "-3-finish-dialog");
         if (by == By::Mouse) {
@@ -297,7 +297,7 @@ protected:
     void AnswerBox(HWND box, const std::string &text, const std::string &shot)
     {
         ASSERT_TRUE(box) << "no message box; seen: " << DescribeScreens(setup_.pid());
-        EXPECT_EQ(kCaption, StoredTextOf(box));
+        EXPECT_EQ(kCaption, WindowTextNoWait(box));
         EXPECT_EQ(text, ItemText(box, kBoxText));
         Settle(box);
         if (!shot.empty())
@@ -453,7 +453,7 @@ void E2E::FreshInstall(const std::string &version, const Family &family, const s
     EXPECT_EQ("Copying Files.......", seen.copyingText);
     EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Korvu\\", 0)) << seen.fileLabel;
     ASSERT_FALSE(seen.box) << "message box during the run: "
-                           << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+                           << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, shots, finishBy);
 
     std::vector<std::string> names = ExpectedNames();
@@ -572,9 +572,9 @@ TEST_F(E2E, Win31ShowsNothingAndExits0)
     std::set<std::string> shown;
     DWORD start = GetTickCount();
     while (setup_.Running() && (int)(GetTickCount() - start) < kWait) {
-        for (HWND window : TopWindows(setup_.pid()))
-            shown.insert(ScreenName(Classify(window)) + std::string(" \"") + StoredTextOf(window) +
-                         "\"");
+        for (HWND window : VisibleWindows(setup_.pid()))
+            shown.insert(ScreenName(Classify(window)) + std::string(" \"") +
+                         WindowTextNoWait(window) + "\"");
         Sleep(5);
     }
     ASSERT_TRUE(setup_.WaitExit(0, &code))
@@ -595,16 +595,16 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
     HWND app = GetDlgItem(dialog, kAppBox);
     ReplaceEditText(app, "  C:\\Acct Seven  ");
     ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait))
-        << "typed text arrived as \"" << TextOf(app) << "\"";
+        << "typed text arrived as \"" << WindowTextTimed(app) << "\"";
     // From here on only the keyboard: Enter goes from box to box like Tab,
     // and leaving the application box trims it; the untouched boxes follow.
     HWND data = GetDlgItem(dialog, kDataBox);
     HWND config = GetDlgItem(dialog, kConfigBox);
     HWND install = GetDlgItem(dialog, kInstallButton);
     PressKey(VK_RETURN);
-    EXPECT_TRUE(WaitFocus(data, kWait)) << "focus on " << ClassOf(FocusedControl(dialog)) << " "
+    EXPECT_TRUE(WaitFocus(data, kWait)) << "focus on " << ClassName(FocusedControl(dialog)) << " "
                                         << GetDlgCtrlID(FocusedControl(dialog));
-    EXPECT_TRUE(WaitText(app, "C:\\Acct Seven", kWait)) << "\"" << TextOf(app) << "\"";
+    EXPECT_TRUE(WaitText(app, "C:\\Acct Seven", kWait)) << "\"" << WindowTextTimed(app) << "\"";
     EXPECT_TRUE(WaitText(data, "C:\\Acct Seven\\Data", kWait));
     ExpectBoxes(dialog, "New Installation", "C:\\Acct Seven", "C:\\Acct Seven\\Data",
                 "C:\\Acct Seven");
@@ -617,7 +617,7 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
     Shot("typed-1-setup-dialog");
 
     RunSeen seen = Install(dialog, "typed", By::Keyboard);
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     EXPECT_EQ(0u, seen.fileLabel.rfind("C:\\Acct Seven\\", 0)) << seen.fileLabel;
     FinishWithOk(seen.finish, "typed");
 
@@ -685,7 +685,7 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
     Shot(shots + "-1-setup-dialog");
 
     RunSeen seen = Install(dialog, shots);
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, shots);
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
@@ -748,9 +748,9 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
     HWND data = GetDlgItem(dialog, kDataBox);
     ReplaceEditText(data, "C:\\Korvu\\Books");
-    ASSERT_TRUE(WaitText(data, "C:\\Korvu\\Books", kWait)) << "\"" << TextOf(data) << "\"";
+    ASSERT_TRUE(WaitText(data, "C:\\Korvu\\Books", kWait)) << "\"" << WindowTextTimed(data) << "\"";
     RunSeen seen = Install(dialog, "upgrade98");
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "upgrade98");
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
@@ -796,7 +796,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
     closeGroupWindows_ = true;
     RunSeen seen = Install(dialog, "upgrade-nt351");
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "upgrade-nt351");
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
@@ -820,7 +820,7 @@ TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
         clicked = true;
     });
     ASSERT_TRUE(clicked) << "the copy dialog was not seen naming a file";
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "cancel");
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     std::vector<std::string> lines = TemplateLines("C:\\Korvu\\Data", "C:\\Korvu");
@@ -849,7 +849,7 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     ExpectBoxes(dialog, "New Installation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
     HWND app = GetDlgItem(dialog, kAppBox);
     ReplaceEditText(app, "C:\\Acct7");
-    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << TextOf(app) << "\"";
+    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(app) << "\"";
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitText(GetDlgItem(dialog, kStateLabel), "Upgradation", kWait))
         << "\"" << ItemText(dialog, kStateLabel) << "\"";
@@ -858,7 +858,7 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     Shot("found-1-setup-dialog");
 
     RunSeen seen = Install(dialog, "found");
-    ASSERT_FALSE(seen.box) << "message box: " << StoredTextOf(GetDlgItem(seen.box, kBoxText));
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "found");
 
     ExpectPayloadInstalled("C:\\Acct7", SetupExe(), ExpectedNames());
@@ -901,7 +901,7 @@ TEST_F(E2E, ReadOnlyIniIsReportedAndTheRunGoesOn)
         // The status is the system's error code, whichever the platform gives.
         EXPECT_EQ(0u, text.rfind(message, 0)) << "\"" << text << "\"";
         EXPECT_EQ(')', text.back()) << "\"" << text << "\"";
-        EXPECT_EQ(kCaption, StoredTextOf(box));
+        EXPECT_EQ(kCaption, WindowTextNoWait(box));
         Settle(box);
         if (message == messages[0])
             Shot("readonly-2-ini-message");
@@ -930,7 +930,7 @@ TEST_F(E2E, ExitSetupWritesNothing)
     PressKey(VK_ESCAPE);
     PressKey(VK_END);
     TypeText("x");
-    EXPECT_TRUE(WaitText(app, "C:\\Korvux", kWait)) << "\"" << TextOf(app) << "\"";
+    EXPECT_TRUE(WaitText(app, "C:\\Korvux", kWait)) << "\"" << WindowTextTimed(app) << "\"";
     EXPECT_EQ(dialog, FindScreen(setup_.pid(), Screen::SetupDialog));
     ClickWindow(GetDlgItem(dialog, kExitButton));
     ExpectExitCode0();
@@ -982,14 +982,14 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
         const std::string path = refusal.path;
         ReplaceEditText(app, path);
         ASSERT_TRUE(WaitText(app, path, kWait))
-            << "typed text arrived as \"" << TextOf(app) << "\"";
+            << "typed text arrived as \"" << WindowTextTimed(app) << "\"";
         ClickWindow(GetDlgItem(dialog, kInstallButton));
         HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
         AnswerBox(box, refusal.message, refusal.shot);
         // The dialog stays, with the text as typed.
         EXPECT_TRUE(IsWindowVisible(dialog)) << path;
         EXPECT_TRUE(IsWindowEnabled(dialog)) << path;
-        EXPECT_EQ(path, TextOf(app));
+        EXPECT_EQ(path, WindowTextTimed(app));
         EXPECT_EQ(dialog, FindScreen(setup_.pid(), Screen::SetupDialog));
         EXPECT_FALSE(DirExists("C:\\Acct7")) << path;
         EXPECT_FALSE(DirExists("C:\\Korvu")) << path;
@@ -1007,8 +1007,8 @@ std::string ChildTexts(HWND window)
 {
     std::string texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        texts += "[" + ClassOf(child) + " " + std::to_string(GetDlgCtrlID(child)) + " \"" +
-                 TextOf(child) + "\"] ";
+        texts += "[" + ClassName(child) + " " + std::to_string(GetDlgCtrlID(child)) + " \"" +
+                 WindowTextTimed(child) + "\"] ";
     return texts;
 }
 
@@ -1044,15 +1044,15 @@ TEST_F(E2E, FolderBrowserChoosesAndCancels)
     ClickWindow(GetDlgItem(browser, IDOK));
     ASSERT_TRUE(WaitGone(browser, kWait));
     std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    EXPECT_TRUE(WaitText(data, desktop, kWait)) << "\"" << TextOf(data) << "\"";
+    EXPECT_TRUE(WaitText(data, desktop, kWait)) << "\"" << WindowTextTimed(data) << "\"";
 
     // A chosen data directory stays when the application directory changes;
     // the untouched configuration box follows.
     ReplaceEditText(app, "C:\\Acct7");
-    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << TextOf(app) << "\"";
+    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(app) << "\"";
     PressKey(VK_TAB);
-    EXPECT_TRUE(WaitText(config, "C:\\Acct7", kWait)) << "\"" << TextOf(config) << "\"";
-    EXPECT_EQ(desktop, TextOf(data));
+    EXPECT_TRUE(WaitText(config, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(config) << "\"";
+    EXPECT_EQ(desktop, WindowTextTimed(data));
 
     // Cancel changes nothing.
     const struct {
@@ -1388,7 +1388,7 @@ TEST_F(E2E, DamagedCopyIsRefusedBeforeAnythingIsWritten)
 static HWND WaitForRetryBox(DWORD pid)
 {
     for (DWORD waited = GetTickCount(); (int)(GetTickCount() - waited) < kRunWait; Sleep(50))
-        for (HWND window : TopWindows(pid))
+        for (HWND window : VisibleWindows(pid))
             if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
                 return window;
     return NULL;
@@ -1427,7 +1427,7 @@ TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
     ClickWindow(GetDlgItem(dialog, kInstallButton));
     HWND box = WaitForRetryBox(setup_.pid());
     ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
-    EXPECT_EQ(kCaption, StoredTextOf(box));
+    EXPECT_EQ(kCaption, WindowTextNoWait(box));
     EXPECT_EQ(inUse, ItemText(box, kBoxText));
     Settle(box);
     Shot("in-use-retry");

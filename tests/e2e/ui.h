@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "wintest.h" // window texts and classes, waits, starting a program
+
 namespace e2e {
 
 // A program started by the driver. The destructor ends it if it still runs,
@@ -66,16 +68,9 @@ private:
     HHOOK hook_ = NULL;
 };
 
-std::string ClassOf(HWND window);
-// The text a window shows, through WM_GETTEXT (it must answer within 5 s).
-std::string TextOf(HWND window);
-// The text the system keeps for a window, without asking its thread; works
-// while the program is busy or paused (captions, static texts).
-std::string StoredTextOf(HWND window);
+// The text of dialog item `id`, through WM_GETTEXT (WindowTextTimed).
 std::string ItemText(HWND dialog, int id);
 
-// Visible top-level windows of a process.
-std::vector<HWND> TopWindows(DWORD pid);
 // The windows of setup.exe, told apart by the controls they hold.
 enum class Screen {
     None,

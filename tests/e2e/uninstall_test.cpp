@@ -96,17 +96,11 @@ std::vector<std::string> WineListEntries()
     DWORD code = 0;
     std::string text = Output("uninstaller.exe --list", &code);
     std::vector<std::string> entries;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
+    for (std::string line : SplitLines(text)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
         if (line.find("Korvu") != std::string::npos)
             entries.push_back(line);
-        start = end + 1;
     }
     return entries;
 }
@@ -366,7 +360,7 @@ protected:
         EXPECT_TRUE(box) << "no final message; seen: " << DescribeScreens(uninstaller_.pid());
         if (!box)
             return "";
-        EXPECT_EQ(kCaption, StoredTextOf(box));
+        EXPECT_EQ(kCaption, WindowTextNoWait(box));
         std::string text = ItemText(box, kBoxText);
         Settle(box);
         if (!shot.empty())
@@ -380,7 +374,7 @@ protected:
         HWND box = WaitScreen(uninstaller_.pid(), Screen::Question, kWait);
         EXPECT_TRUE(box) << "no question; seen: " << DescribeScreens(uninstaller_.pid());
         if (box) {
-            EXPECT_EQ(kCaption, StoredTextOf(box));
+            EXPECT_EQ(kCaption, WindowTextNoWait(box));
             EXPECT_EQ(kQuestion, ItemText(box, kBoxText));
         }
         return box;
@@ -552,7 +546,7 @@ TEST_P(SilentUninstall, QuietUninstallStringRemovesWithoutAWindow)
     // No window at all, from start to end.
     std::string shown;
     while (uninstaller_.Running()) {
-        for (HWND window : TopWindows(uninstaller_.pid()))
+        for (HWND window : VisibleWindows(uninstaller_.pid()))
             shown += std::string(ScreenName(Classify(window))) + " ";
         Sleep(5);
     }
