@@ -270,6 +270,14 @@ std::string ProfileValue(const std::string &file, const std::string &section,
     return value;
 }
 
+std::string Listing(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return "[" + text + "]";
+}
+
 std::string Join(const std::vector<std::string> &lines)
 {
     std::string text;

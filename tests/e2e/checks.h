@@ -60,6 +60,8 @@ bool AllLinesEndCrLf(const std::string &bytes);
 std::vector<std::string> TemplateLines(const std::string &data, const std::string &config);
 std::string ProfileValue(const std::string &file, const std::string &section,
                          const std::string &key);
+// Names as "[a, b, c]", for failure messages.
+std::string Listing(const std::vector<std::string> &names);
 std::string Join(const std::vector<std::string> &lines);
 // The lines, each ended by CR LF: how Wine writes a profile file it updates.
 std::string CrLfLines(const std::vector<std::string> &lines);

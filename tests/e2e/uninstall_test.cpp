@@ -45,14 +45,6 @@ void SetDefaultVersion(const char *version)
     RegCloseKey(key);
 }
 
-std::string Listing(const std::vector<std::string> &names)
-{
-    std::string text;
-    for (const std::string &name : names)
-        text += (text.empty() ? "" : ", ") + name;
-    return "[" + text + "]";
-}
-
 // A program's output through a pipe, and its exit code.
 std::string Output(const std::string &commandLine, DWORD *code)
 {
