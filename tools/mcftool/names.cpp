@@ -11,6 +11,7 @@
 #include <string.h>
 #include <wctype.h>
 
+#include <functional>
 #include <map>
 
 #include "container.h"
@@ -373,45 +374,48 @@ void AddNameProblems(CheckedName *n, const CodePage &cp)
     n->reasons.insert(n->reasons.end(), more.begin(), more.end());
 }
 
+// Each name in both spellings, as `convert` fills them in with the reasons
+// it finds, then every set that Windows would take for one file marked.
+std::vector<CheckedName>
+CheckNames(const std::vector<std::string> &names,
+           const std::function<void(const std::string &name, CheckedName *n)> &convert)
+{
+    std::vector<CheckedName> out(names.size());
+    for (size_t i = 0; i < names.size(); i++)
+        convert(names[i], &out[i]);
+    MarkDuplicates(&out);
+    return out;
+}
+
 } // namespace
 
 std::vector<CheckedName> CheckUtf8Names(const std::vector<std::string> &utf8_names,
                                         const CodePage &cp)
 {
-    std::vector<CheckedName> out;
-    for (const std::string &name : utf8_names) {
-        CheckedName n;
-        n.utf8 = name;
+    return CheckNames(utf8_names, [&](const std::string &name, CheckedName *n) {
+        n->utf8 = name;
         std::string why;
-        if (!cp.FromUtf8(name, &n.ansi, &why)) {
-            n.reasons.push_back(why);
-            n.ansi.clear();
+        if (!cp.FromUtf8(name, &n->ansi, &why)) {
+            n->reasons.push_back(why);
+            n->ansi.clear();
         }
-        AddNameProblems(&n, cp);
-        out.push_back(n);
-    }
-    MarkDuplicates(&out);
-    return out;
+        AddNameProblems(n, cp);
+    });
 }
 
 std::vector<CheckedName> CheckAnsiNames(const std::vector<std::string> &ansi_names,
                                         const CodePage &cp)
 {
-    std::vector<CheckedName> out;
-    for (const std::string &name : ansi_names) {
-        CheckedName n;
-        n.ansi = name;
+    return CheckNames(ansi_names, [&](const std::string &name, CheckedName *n) {
+        n->ansi = name;
         std::string why;
-        if (!cp.ToUtf8(name, &n.utf8, &why)) {
-            n.utf8 = name;
-            n.reasons.push_back(why);
-        } else {
-            AddNameProblems(&n, cp);
+        if (cp.ToUtf8(name, &n->utf8, &why)) {
+            AddNameProblems(n, cp);
+            return;
         }
-        out.push_back(n);
-    }
-    MarkDuplicates(&out);
-    return out;
+        n->utf8 = name;
+        n->reasons.push_back(why);
+    });
 }
 
 std::string Printable(const std::string &name)
