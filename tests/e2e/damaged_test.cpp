@@ -58,6 +58,22 @@ std::string DamagedCopy(const std::string &payload, size_t offset, bool matching
     return bad;
 }
 
+// Installs from `bad` until its internal error `message` (photographed as
+// `boxShot` when given) and OK; then nothing may be left of the run: no
+// file, not even the directories it made, none of the later steps.
+void E2E::ExpectDamagedRefused(const std::string &bad, const std::string &shots,
+                               const std::string &message, const std::string &boxShot)
+{
+    HWND dialog = OpenSetupDialog(bad, "winxp");
+    ASSERT_TRUE(dialog);
+    RunSeen seen = Install(dialog, shots);
+    ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
+    AnswerBox(seen.box, message, boxShot);
+    ExpectEndWithoutFinish();
+    EXPECT_FALSE(DirExists("C:\\Korvu")) << Listing(ListDir("C:\\Korvu"));
+    ExpectNoShortcuts();
+}
+
 namespace {
 
 TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
@@ -71,21 +87,11 @@ TEST_F(E2E, DamagedPayloadStopsWithInternalError13)
     const Record &damaged = records.back();
     std::string bad = DamagedCopy(payload, damaged.streamOffset + damaged.streamLength / 2);
     ASSERT_FALSE(bad.empty());
-
-    StartSetup(bad, "winxp");
-    HWND dialog = WaitForSetupDialog();
-    ASSERT_TRUE(dialog);
-    RunSeen seen = Install(dialog, "damaged");
-    ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
-    AnswerBox(seen.box, "Internal Error 13\n\n(Status:0)", "damaged-3-internal-error");
-    ExpectEndWithoutFinish();
-
-    // Nothing is left: no file, not even the directories the run made;
-    // nothing of the later steps happened.
-    EXPECT_FALSE(DirExists("C:\\Korvu")) << Listing(ListDir("C:\\Korvu"));
-    ExpectNoShortcuts();
+    ExpectDamagedRefused(bad, "damaged", "Internal Error 13\n\n(Status:0)",
+                         "damaged-3-internal-error");
 }
 
+// The magic damaged: refused before any file is written.
 TEST_F(E2E, DamagedMagicStopsWithInternalError10)
 {
     std::string error;
@@ -93,18 +99,7 @@ TEST_F(E2E, DamagedMagicStopsWithInternalError10)
     ASSERT_FALSE(payload.empty()) << error;
     std::string bad = DamagedCopy(payload, 0);
     ASSERT_FALSE(bad.empty());
-
-    StartSetup(bad, "winxp");
-    HWND dialog = WaitForSetupDialog();
-    ASSERT_TRUE(dialog);
-    RunSeen seen = Install(dialog, "magic");
-    ASSERT_FALSE(seen.finish) << "the finish dialog came after a damaged payload";
-    AnswerBox(seen.box, "Internal Error 10\n\n(Status:0)", "");
-    ExpectEndWithoutFinish();
-
-    // No file was written, and the directories the dialog made are gone.
-    EXPECT_FALSE(DirExists("C:\\Korvu")) << Listing(ListDir("C:\\Korvu"));
-    ExpectNoShortcuts();
+    ExpectDamagedRefused(bad, "magic", "Internal Error 10\n\n(Status:0)", "");
 }
 
 } // namespace

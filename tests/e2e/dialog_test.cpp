@@ -10,12 +10,10 @@ namespace {
 
 TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
 {
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     HWND app = GetDlgItem(dialog, kAppBox);
-    ReplaceEditText(app, "  C:\\Acct Seven  ");
-    ASSERT_TRUE(WaitText(app, "  C:\\Acct Seven  ", kWait))
+    ASSERT_TRUE(TypeOver(app, "  C:\\Acct Seven  ", kWait))
         << "typed text arrived as \"" << WindowTextTimed(app) << "\"";
     // From here on only the keyboard: Enter goes from box to box like Tab,
     // and leaving the application box trims it; the untouched boxes follow.
@@ -58,8 +56,7 @@ TEST_F(E2E, TypedDirectoryWithSpacesIsTrimmed)
 
 TEST_F(E2E, ExitSetupWritesNothing)
 {
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     // Escape does nothing: the keys after it still reach the dialog.
     HWND app = GetDlgItem(dialog, kAppBox);
@@ -91,8 +88,7 @@ TEST_F(E2E, StartedMinimisedStillShowsMaximised)
 
 TEST_F(E2E, InvalidApplicationPathIsRefused)
 {
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     HWND app = GetDlgItem(dialog, kAppBox);
     // Two paths the rules refuse, and one on a drive that does not exist,
@@ -118,8 +114,7 @@ TEST_F(E2E, InvalidApplicationPathIsRefused)
     };
     for (const auto &refusal : refused) {
         const std::string path = refusal.path;
-        ReplaceEditText(app, path);
-        ASSERT_TRUE(WaitText(app, path, kWait))
+        ASSERT_TRUE(TypeOver(app, path, kWait))
             << "typed text arrived as \"" << WindowTextTimed(app) << "\"";
         ClickWindow(GetDlgItem(dialog, kInstallButton));
         HWND box = WaitScreen(setup_.pid(), Screen::MessageBox, kWait);
@@ -166,8 +161,7 @@ HWND OpenBrowser(DWORD pid, HWND dialog, int button, const std::string &title)
 
 TEST_F(E2E, FolderBrowserChoosesAndCancels)
 {
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     HWND app = GetDlgItem(dialog, kAppBox);
     HWND data = GetDlgItem(dialog, kDataBox);
@@ -186,8 +180,7 @@ TEST_F(E2E, FolderBrowserChoosesAndCancels)
 
     // A chosen data directory stays when the application directory changes;
     // the untouched configuration box follows.
-    ReplaceEditText(app, "C:\\Acct7");
-    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(app) << "\"";
+    ASSERT_TRUE(TypeOver(app, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(app) << "\"";
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitText(config, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(config) << "\"";
     EXPECT_EQ(desktop, WindowTextTimed(data));

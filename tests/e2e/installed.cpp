@@ -73,6 +73,13 @@ void E2E::ExpectNoShortcuts()
         EXPECT_FALSE(FileExists(SpecialFolder(csidl) + "\\Korvu 7.2.lnk")) << SpecialFolder(csidl);
 }
 
+void E2E::ExpectPreviousGone(const std::string &app, const std::string &oldGroup)
+{
+    EXPECT_FALSE(FileExists(app + "\\Korvu63.exe"));
+    EXPECT_FALSE(DirExists(oldGroup))
+        << "old group still there holding " << Listing(ListDir(oldGroup));
+}
+
 void E2E::ExpectIni(const std::string &app, const std::vector<std::string> &lines,
                     const std::string &data, const std::string &config,
                     const std::string &wineBytes)

@@ -25,6 +25,16 @@ void ExpectCentred(HWND window, const char *what)
         << ", off the middle of the work area by " << dx << "," << dy;
 }
 
+// The box with Retry and Cancel that a file in use brings up.
+HWND WaitForRetryBox(DWORD pid)
+{
+    for (DWORD waited = GetTickCount(); (int)(GetTickCount() - waited) < kRunWait; Sleep(50))
+        for (HWND window : VisibleWindows(pid))
+            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
+                return window;
+    return NULL;
+}
+
 } // namespace
 
 std::string BaseName(const std::string &path)
@@ -40,6 +50,15 @@ std::vector<std::string> ExpectedNames()
 std::string SetupExe()
 {
     return RunDir() + "setup.exe";
+}
+
+std::string MakePreviousGroup(int csidl, const std::string &app)
+{
+    std::string group = SpecialFolder(csidl) + "\\Korvu orb 6.3";
+    bool made = CreateDirectoryA(group.c_str(), NULL) &&
+                MakeLink(group + "\\Korvu 6.3.lnk", app + "\\Korvu63.exe", app);
+    EXPECT_TRUE(made) << group;
+    return made ? group : "";
 }
 
 void E2E::SetUp()
@@ -103,6 +122,12 @@ HWND E2E::WaitForSetupDialog()
         ExpectCentred(dialog, "setup dialog");
     }
     return dialog;
+}
+
+HWND E2E::OpenSetupDialog(const std::string &exe, const std::string &version)
+{
+    StartSetup(exe, version);
+    return HasFatalFailure() ? NULL : WaitForSetupDialog();
 }
 
 void E2E::ExpectBoxes(HWND dialog, const std::string &label, const std::string &app,
@@ -282,4 +307,15 @@ void E2E::StartFromShortcut(const std::string &link, const std::string &data,
     DWORD code = 12345;
     EXPECT_TRUE(app_.WaitExit(kWait, &code)) << "Korvu72.exe did not close with Alt+F4";
     EXPECT_EQ(0u, code);
+}
+
+HWND E2E::InstallUntilRetryBox()
+{
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
+    if (!dialog)
+        return NULL;
+    ClickWindow(GetDlgItem(dialog, kInstallButton));
+    HWND box = WaitForRetryBox(setup_.pid());
+    EXPECT_TRUE(box) << "no Retry box; seen: " << DescribeScreens(setup_.pid());
+    return box;
 }

@@ -83,6 +83,8 @@ protected:
     int RunSilent(const std::string &exe, const std::string &version, const std::string &args);
     // The background window, maximised, then the setup dialog over it.
     HWND WaitForSetupDialog();
+    // StartSetup, then WaitForSetupDialog; NULL (a failure) when either fails.
+    HWND OpenSetupDialog(const std::string &exe, const std::string &version);
     void ExpectBoxes(HWND dialog, const std::string &label, const std::string &app,
                      const std::string &data, const std::string &config);
     // Clicks Install and watches the run: holds the program (RunHold) when
@@ -96,6 +98,9 @@ protected:
     void FinishWithOk(HWND finish, const std::string &shotPrefix, By by = By::Mouse);
     // After an internal error: no finish dialog, the program ends by itself.
     void ExpectEndWithoutFinish();
+    // A run from a damaged copy refused with its internal error, leaving nothing.
+    void ExpectDamagedRefused(const std::string &bad, const std::string &shots,
+                              const std::string &message, const std::string &boxShot);
     // Program Manager's group window, photographed and closed (see scenario.cpp).
     void CloseGroupWindow(const std::string &shot);
     // Opens a shortcut as a double click in Explorer or the Start menu would,
@@ -103,6 +108,10 @@ protected:
     void StartFromShortcut(const std::string &link, const std::string &data,
                            const std::string &config, const std::string &shot);
     void ExpectExitCode0();
+    // setup.exe started as Windows XP, Install clicked, and the box with
+    // Retry and Cancel that a file in use brings up; NULL (a failure) if
+    // none came.
+    HWND InstallUntilRetryBox();
     // A message box of setup.exe: its caption and text; OK closes it.
     void AnswerBox(HWND box, const std::string &text, const std::string &shot);
 
@@ -117,6 +126,8 @@ protected:
                                 const std::vector<std::string> &names);
     void ExpectShortcuts(const std::string &app, const Family &family);
     void ExpectNoShortcuts();
+    // The previous version gone from `app`: its program, and its group.
+    void ExpectPreviousGone(const std::string &app, const std::string &oldGroup);
     // `wineBytes`: the whole file as Wine leaves it, checked on Wine only.
     void ExpectIni(const std::string &app, const std::vector<std::string> &lines,
                    const std::string &data, const std::string &config,
@@ -127,6 +138,9 @@ protected:
     bool closeGroupWindows_ = false; // for Install: NT 3.51, Program Manager
 };
 
+// Korvu orb 6.3's group in the programs folder `csidl`, holding its shortcut
+// to the program in `app`: its path, or empty (a failure) if not made.
+std::string MakePreviousGroup(int csidl, const std::string &app);
 // The names of the payload's files (the host script's copies), sorted.
 std::vector<std::string> ExpectedNames();
 // This tree's setup.exe, as the host script put it beside the driver.
@@ -143,5 +157,3 @@ std::string DamagedCopy(const std::string &payload, size_t offset, bool matching
 // The log an unattended run wrote, and a line it must hold.
 std::string LogOf(const std::string &path);
 void ExpectLogHas(const std::string &log, const std::string &line);
-// The box with Retry and Cancel that a file in use brings up.
-HWND WaitForRetryBox(DWORD pid);

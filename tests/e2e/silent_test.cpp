@@ -14,16 +14,6 @@ void ExpectLogHas(const std::string &log, const std::string &line)
                                                           << log;
 }
 
-// The box with Retry and Cancel that a file in use brings up.
-HWND WaitForRetryBox(DWORD pid)
-{
-    for (DWORD waited = GetTickCount(); (int)(GetTickCount() - waited) < kRunWait; Sleep(50))
-        for (HWND window : VisibleWindows(pid))
-            if (GetDlgItem(window, IDRETRY) && GetDlgItem(window, IDCANCEL))
-                return window;
-    return NULL;
-}
-
 namespace {
 
 // ---- 7: unattended installation ---------------------------------------------
@@ -78,9 +68,8 @@ TEST_F(E2E, SilentUpgradeTakesOverThePreviousDirectories)
     ASSERT_TRUE(
         WriteBytes("C:\\Korvu\\Korvu.ini",
                    "[Korvu]\r\nData = \\\\server\\korvu\\Data\r\nConfig = C:\\Korvu6\\Cfg\r\n"));
-    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
-    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
-    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
+    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Korvu");
+    ASSERT_FALSE(oldGroup.empty());
     std::string log = ScratchDir() + "upgrade.log";
     ASSERT_EQ(0, RunSilent(SetupExe(), "winxp", "/S /LOG=" + log));
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
@@ -239,12 +228,8 @@ TEST_F(E2E, FileInUseRetryAndSilentTimeOut)
     // the Data directory the run made is gone again.
     EXPECT_EQ("[Korvu72.exe]", Listing(ListDir("C:\\Korvu")));
 
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
-    ASSERT_TRUE(dialog);
-    ClickWindow(GetDlgItem(dialog, kInstallButton));
-    HWND box = WaitForRetryBox(setup_.pid());
-    ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
+    HWND box = InstallUntilRetryBox();
+    ASSERT_TRUE(box);
     EXPECT_EQ(kCaption, WindowTextNoWait(box));
     EXPECT_EQ(inUse, ItemText(box, kBoxText));
     Settle(box);

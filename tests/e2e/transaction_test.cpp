@@ -109,12 +109,8 @@ TEST_F(Transaction, CancelInTheRetryBoxChangesNothing)
     std::map<std::string, std::string> before = TreeOf("C:\\Korvu");
     HANDLE held = HoldLastFile();
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
-    ASSERT_TRUE(dialog);
-    ClickWindow(GetDlgItem(dialog, kInstallButton));
-    HWND box = WaitForRetryBox(setup_.pid());
-    ASSERT_TRUE(box) << DescribeScreens(setup_.pid());
+    HWND box = InstallUntilRetryBox();
+    ASSERT_TRUE(box);
     ClickWindow(GetDlgItem(box, IDCANCEL));
     EXPECT_TRUE(WaitGone(box, kWait));
     AnswerBox(WaitScreen(setup_.pid(), Screen::MessageBox, kRunWait),

@@ -371,6 +371,12 @@ bool WaitText(HWND window, const std::string &expected, int ms)
     return WaitUntil([&] { return WindowTextTimed(window) == expected; }, ms);
 }
 
+bool TypeOver(HWND edit, const std::string &text, int ms)
+{
+    ReplaceEditText(edit, text);
+    return WaitText(edit, text, ms);
+}
+
 // ---- Screenshots -------------------------------------------------------
 
 void Shot(const std::string &name)

@@ -108,6 +108,8 @@ void TypeText(const std::string &text);
 void ReplaceEditText(HWND edit, const std::string &text);
 // Polls until the window's text is `expected` (input is asynchronous).
 bool WaitText(HWND window, const std::string &expected, int ms);
+// ReplaceEditText, then WaitText for what was typed.
+bool TypeOver(HWND edit, const std::string &text, int ms);
 // The control that has the keyboard focus in the window's thread.
 HWND FocusedControl(HWND window);
 // Polls until `control` has the keyboard focus.

@@ -41,11 +41,10 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
                                "[Printers]\r\n"
                                "Default = LPT1\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", oldIni));
-    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Korvu");
+    ASSERT_FALSE(oldGroup.empty());
     std::string commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
     std::string userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
-    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(
         MakeLink(oldGroup + "\\KorvuReference.lnk", "C:\\Korvu\\KorvuRef.chm", "C:\\Korvu"));
     ASSERT_TRUE(MakeLink(commonDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
@@ -83,9 +82,7 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
               "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg", oldIni);
     // The old version is gone, the new one in its place; the help file now
     // has its shortcut in the new group.
-    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup))
-        << "old group still there holding " << Listing(ListDir(oldGroup));
+    ExpectPreviousGone("C:\\Korvu", oldGroup);
     EXPECT_FALSE(FileExists(commonDesktop + "\\Korvu 6.3.lnk"));
     EXPECT_TRUE(FileExists("C:\\Korvu\\KorvuRef.chm"));
     ExpectShortcuts("C:\\Korvu", kNtFamily);
@@ -111,20 +108,17 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
                                                    "\r\n"
                                                    "[Printers]\r\n"
                                                    "Default = LPT1\r\n"));
-    std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string oldGroup = MakePreviousGroup(CSIDL_PROGRAMS, "C:\\Korvu");
+    ASSERT_FALSE(oldGroup.empty());
     std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
-    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(WriteBytes(oldGroup + "\\Notes.txt", "the user's own notes"));
     ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
-    StartSetup(SetupExe(), "win98");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "win98");
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
-    HWND data = GetDlgItem(dialog, kDataBox);
-    ReplaceEditText(data, "C:\\Korvu\\Books");
-    ASSERT_TRUE(WaitText(data, "C:\\Korvu\\Books", kWait)) << "\"" << WindowTextTimed(data) << "\"";
+    ASSERT_TRUE(TypeOver(GetDlgItem(dialog, kDataBox), "C:\\Korvu\\Books", kWait))
+        << "\"" << ItemText(dialog, kDataBox) << "\"";
     RunSeen seen = Install(dialog, "upgrade98");
     ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
     FinishWithOk(seen.finish, "upgrade98");
@@ -159,15 +153,13 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
                                                    "Config = C:\\Korvu\r\n"));
     // The previous group as Wine's Program Manager keeps it, and another
     // program's group that must stay.
-    std::string oldGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string oldGroup = MakePreviousGroup(CSIDL_PROGRAMS, "C:\\Korvu");
+    ASSERT_FALSE(oldGroup.empty());
     std::string otherGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Ledger Tools";
-    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
-    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(CreateDirectoryA(otherGroup.c_str(), NULL)) << otherGroup;
     ASSERT_TRUE(MakeLink(otherGroup + "\\Tool.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
-    StartSetup(SetupExe(), "nt351");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "nt351");
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
     closeGroupWindows_ = true;
@@ -176,9 +168,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     FinishWithOk(seen.finish, "upgrade-nt351");
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
-    EXPECT_FALSE(FileExists("C:\\Korvu\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup))
-        << "old group still there holding " << Listing(ListDir(oldGroup));
+    ExpectPreviousGone("C:\\Korvu", oldGroup);
     EXPECT_TRUE(FileExists(otherGroup + "\\Tool.lnk"));
     ExpectShortcuts("C:\\Korvu", kProgmanFamily);
 }
@@ -187,8 +177,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
 // over, when the copy dialog is gone: the installation completes.
 TEST_F(E2E, CancelDuringTheRunDoesNotInterrupt)
 {
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     bool clicked = false;
     RunSeen seen = Install(dialog, "cancel", By::Mouse, [&](HWND copy) {
@@ -213,19 +202,16 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
     const std::string ini = "[Korvu]\r\nData = C:\\Acct7\\Books\r\nConfig = C:\\Acct7\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu.ini", ini));
-    std::string oldGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Korvu orb 6.3";
+    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Acct7");
+    ASSERT_FALSE(oldGroup.empty());
     std::string desktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-    ASSERT_TRUE(CreateDirectoryA(oldGroup.c_str(), NULL)) << oldGroup;
-    ASSERT_TRUE(MakeLink(oldGroup + "\\Korvu 6.3.lnk", "C:\\Acct7\\Korvu63.exe", "C:\\Acct7"));
     ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Acct7\\Korvu63.exe", "C:\\Acct7"));
 
-    StartSetup(SetupExe(), "nt40");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "nt40");
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "New Installation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
-    HWND app = GetDlgItem(dialog, kAppBox);
-    ReplaceEditText(app, "C:\\Acct7");
-    ASSERT_TRUE(WaitText(app, "C:\\Acct7", kWait)) << "\"" << WindowTextTimed(app) << "\"";
+    ASSERT_TRUE(TypeOver(GetDlgItem(dialog, kAppBox), "C:\\Acct7", kWait))
+        << "\"" << ItemText(dialog, kAppBox) << "\"";
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitText(GetDlgItem(dialog, kStateLabel), "Upgradation", kWait))
         << "\"" << ItemText(dialog, kStateLabel) << "\"";
@@ -243,9 +229,7 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     // Nothing changes in Korvu.ini, and Wine then leaves the file alone.
     ExpectIni("C:\\Acct7", {"[Korvu]", "Data=C:\\Acct7\\Books", "Config=C:\\Acct7"},
               "C:\\Acct7\\Books", "C:\\Acct7", ini);
-    EXPECT_FALSE(FileExists("C:\\Acct7\\Korvu63.exe"));
-    EXPECT_FALSE(DirExists(oldGroup))
-        << "old group still there holding " << Listing(ListDir(oldGroup));
+    ExpectPreviousGone("C:\\Acct7", oldGroup);
     EXPECT_FALSE(FileExists(desktop + "\\Korvu 6.3.lnk"));
     ExpectShortcuts("C:\\Acct7", kNtFamily);
 }
@@ -261,8 +245,7 @@ TEST_F(E2E, ReadOnlyIniIsReportedAndTheRunGoesOn)
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", ini));
     ASSERT_TRUE(SetFileAttributesA("C:\\Korvu\\Korvu.ini", FILE_ATTRIBUTE_READONLY));
 
-    StartSetup(SetupExe(), "winxp");
-    HWND dialog = WaitForSetupDialog();
+    HWND dialog = OpenSetupDialog(SetupExe(), "winxp");
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
     RunSeen seen = Install(dialog, "readonly");

@@ -208,9 +208,7 @@ TEST_F(Mcftool, VerifyAndExtractFindDamage)
     ASSERT_EQ(Run("pack p.mcf Readme.txt Two.txt").status, 0);
     Bytes good = Read("p.mcf");
 
-    Bytes bad_crc = good;
-    bad_crc[4 + 4] ^= 1;
-    Write("crc.mcf", bad_crc);
+    WriteBadCrc("crc.mcf", good);
     Result r = Run("verify crc.mcf");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Readme.txt: CRC"), std::string::npos) << r.err;

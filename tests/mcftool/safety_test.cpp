@@ -195,9 +195,7 @@ TEST_F(Mcftool, EmptyInputRoundTripsThroughEveryCommand)
 TEST_F(Mcftool, ListAndVerifyStatusTellTheTruth)
 {
     Bytes good = Container({{"One.txt", Sample()}, {"Two.txt", Str("two two two two")}});
-    Bytes bad_crc = good;
-    bad_crc[4 + 4] ^= 1;
-    Write("crc.mcf", bad_crc);
+    WriteBadCrc("crc.mcf", good);
     Result r = Run("list crc.mcf");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("One.txt  !! CRC"), std::string::npos) << r.out;

@@ -99,6 +99,13 @@ protected:
             s += "[Korvu]\r\nData=C:\\KORVU\\DATA" + std::to_string(i % 17) + "\r\n";
         return Str(s);
     }
+
+    // The container `good` with its first record's CRC flipped.
+    void WriteBadCrc(const std::string &name, Bytes good)
+    {
+        good[4 + 4] ^= 1;
+        Write(name, good);
+    }
 };
 
 // A minimal PE32 image with one .rsrc section holding an icon-type decoy
