@@ -66,16 +66,6 @@ Bytes MakePe(const Bytes &payload, const char *type)
     return pe;
 }
 
-Bytes Noise(size_t n, uint32_t state)
-{
-    Bytes b(n);
-    for (size_t i = 0; i < n; i++) {
-        state = state * 1103515245u + 12345u;
-        b[i] = (unsigned char)(state >> 16);
-    }
-    return b;
-}
-
 Bytes Container(const std::vector<std::pair<std::string, Bytes>> &files)
 {
     Bytes c(MCF_MAGIC, MCF_MAGIC + 4);

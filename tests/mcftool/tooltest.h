@@ -112,7 +112,5 @@ protected:
 // and the named type `type` with ids 120 (decoy) and 121 (the payload),
 // one language each, the way a resource compiler lays them out.
 Bytes MakePe(const Bytes &payload, const char *type = "CMPFILE");
-// n bytes that do not compress, the same for the same state.
-Bytes Noise(size_t n, uint32_t state);
 // A container written by hand, for what pack would refuse to write.
 Bytes Container(const std::vector<std::pair<std::string, Bytes>> &files);
