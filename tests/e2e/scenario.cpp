@@ -52,11 +52,13 @@ std::string SetupExe()
     return RunDir() + "setup.exe";
 }
 
-std::string MakePreviousGroup(int csidl, const std::string &app)
+std::string MakePreviousShortcuts(int programs, int desktop, const std::string &app)
 {
-    std::string group = SpecialFolder(csidl) + "\\Korvu orb 6.3";
+    std::string group = SpecialFolder(programs) + "\\Korvu orb 6.3";
+    std::string program = app + "\\Korvu63.exe";
     bool made = CreateDirectoryA(group.c_str(), NULL) &&
-                MakeLink(group + "\\Korvu 6.3.lnk", app + "\\Korvu63.exe", app);
+                MakeLink(group + "\\Korvu 6.3.lnk", program, app) &&
+                (desktop < 0 || MakeLink(SpecialFolder(desktop) + "\\Korvu 6.3.lnk", program, app));
     EXPECT_TRUE(made) << group;
     return made ? group : "";
 }
@@ -214,6 +216,13 @@ void E2E::FinishWithOk(HWND finish, const std::string &shotPrefix, By by)
         PressKey(VK_RETURN);
     }
     ExpectExitCode0();
+}
+
+void E2E::InstallToFinish(HWND dialog, const std::string &shotPrefix)
+{
+    RunSeen seen = Install(dialog, shotPrefix);
+    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
+    FinishWithOk(seen.finish, shotPrefix);
 }
 
 // Program Manager shows the group it made: on Windows while it makes it,

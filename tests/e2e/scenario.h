@@ -96,6 +96,8 @@ protected:
                     const std::function<void(HWND copy)> &whileHeld = nullptr);
     // The finish dialog's text, its picture, OK, and the exit code 0.
     void FinishWithOk(HWND finish, const std::string &shotPrefix, By by = By::Mouse);
+    // Install with no message box on the way, then FinishWithOk.
+    void InstallToFinish(HWND dialog, const std::string &shotPrefix);
     // After an internal error: no finish dialog, the program ends by itself.
     void ExpectEndWithoutFinish();
     // A run from a damaged copy refused with its internal error, leaving nothing.
@@ -138,9 +140,10 @@ protected:
     bool closeGroupWindows_ = false; // for Install: NT 3.51, Program Manager
 };
 
-// Korvu orb 6.3's group in the programs folder `csidl`, holding its shortcut
-// to the program in `app`: its path, or empty (a failure) if not made.
-std::string MakePreviousGroup(int csidl, const std::string &app);
+// Korvu orb 6.3's group in the programs folder `programs`, holding its
+// shortcut to the program in `app`, and its desktop shortcut in the folder
+// `desktop` (-1: none): the group's path, or empty (a failure) if not made.
+std::string MakePreviousShortcuts(int programs, int desktop, const std::string &app);
 // The names of the payload's files (the host script's copies), sorted.
 std::vector<std::string> ExpectedNames();
 // This tree's setup.exe, as the host script put it beside the driver.

@@ -68,7 +68,7 @@ TEST_F(E2E, SilentUpgradeTakesOverThePreviousDirectories)
     ASSERT_TRUE(
         WriteBytes("C:\\Korvu\\Korvu.ini",
                    "[Korvu]\r\nData = \\\\server\\korvu\\Data\r\nConfig = C:\\Korvu6\\Cfg\r\n"));
-    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Korvu");
+    std::string oldGroup = MakePreviousShortcuts(CSIDL_COMMON_PROGRAMS, -1, "C:\\Korvu");
     ASSERT_FALSE(oldGroup.empty());
     std::string log = ScratchDir() + "upgrade.log";
     ASSERT_EQ(0, RunSilent(SetupExe(), "winxp", "/S /LOG=" + log));

@@ -41,13 +41,13 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
                                "[Printers]\r\n"
                                "Default = LPT1\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Korvu\\Korvu.ini", oldIni));
-    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Korvu");
+    std::string oldGroup =
+        MakePreviousShortcuts(CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, "C:\\Korvu");
     ASSERT_FALSE(oldGroup.empty());
     std::string commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
     std::string userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     ASSERT_TRUE(
         MakeLink(oldGroup + "\\KorvuReference.lnk", "C:\\Korvu\\KorvuRef.chm", "C:\\Korvu"));
-    ASSERT_TRUE(MakeLink(commonDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
     ASSERT_TRUE(MakeLink(userDesktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
     StartSetup(SetupExe(), version);
@@ -57,9 +57,7 @@ void E2E::UpgradeOverPreviousVersion(const std::string &version, const std::stri
     Settle(dialog);
     Shot(shots + "-1-setup-dialog");
 
-    RunSeen seen = Install(dialog, shots);
-    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, shots);
+    ASSERT_NO_FATAL_FAILURE(InstallToFinish(dialog, shots));
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     // The taken-over directories are used as they are, not made.
@@ -108,20 +106,18 @@ TEST_F(E2E, UpgradeOnWin98WithNewDataDirectory)
                                                    "\r\n"
                                                    "[Printers]\r\n"
                                                    "Default = LPT1\r\n"));
-    std::string oldGroup = MakePreviousGroup(CSIDL_PROGRAMS, "C:\\Korvu");
+    std::string oldGroup =
+        MakePreviousShortcuts(CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, "C:\\Korvu");
     ASSERT_FALSE(oldGroup.empty());
     std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     ASSERT_TRUE(WriteBytes(oldGroup + "\\Notes.txt", "the user's own notes"));
-    ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Korvu\\Korvu63.exe", "C:\\Korvu"));
 
     HWND dialog = OpenSetupDialog(SetupExe(), "win98");
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu6\\Data", "C:\\Korvu6\\Cfg");
     ASSERT_TRUE(TypeOver(GetDlgItem(dialog, kDataBox), "C:\\Korvu\\Books", kWait))
         << "\"" << ItemText(dialog, kDataBox) << "\"";
-    RunSeen seen = Install(dialog, "upgrade98");
-    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, "upgrade98");
+    ASSERT_NO_FATAL_FAILURE(InstallToFinish(dialog, "upgrade98"));
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     EXPECT_TRUE(DirExists("C:\\Korvu\\Books")) << "the typed data directory was not made";
@@ -153,7 +149,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
                                                    "Config = C:\\Korvu\r\n"));
     // The previous group as Wine's Program Manager keeps it, and another
     // program's group that must stay.
-    std::string oldGroup = MakePreviousGroup(CSIDL_PROGRAMS, "C:\\Korvu");
+    std::string oldGroup = MakePreviousShortcuts(CSIDL_PROGRAMS, -1, "C:\\Korvu");
     ASSERT_FALSE(oldGroup.empty());
     std::string otherGroup = SpecialFolder(CSIDL_PROGRAMS) + "\\Ledger Tools";
     ASSERT_TRUE(CreateDirectoryA(otherGroup.c_str(), NULL)) << otherGroup;
@@ -163,9 +159,7 @@ TEST_F(E2E, UpgradeOnNt351DeletesTheProgramManagerGroup)
     ASSERT_TRUE(dialog);
     ExpectBoxes(dialog, "Upgradation", "C:\\Korvu", "C:\\Korvu\\Data", "C:\\Korvu");
     closeGroupWindows_ = true;
-    RunSeen seen = Install(dialog, "upgrade-nt351");
-    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, "upgrade-nt351");
+    ASSERT_NO_FATAL_FAILURE(InstallToFinish(dialog, "upgrade-nt351"));
 
     ExpectPayloadInstalled("C:\\Korvu", SetupExe(), ExpectedNames());
     ExpectPreviousGone("C:\\Korvu", oldGroup);
@@ -202,10 +196,10 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu63.exe", "MZ old Korvu orb 6.3 program"));
     const std::string ini = "[Korvu]\r\nData = C:\\Acct7\\Books\r\nConfig = C:\\Acct7\r\n";
     ASSERT_TRUE(WriteBytes("C:\\Acct7\\Korvu.ini", ini));
-    std::string oldGroup = MakePreviousGroup(CSIDL_COMMON_PROGRAMS, "C:\\Acct7");
+    std::string oldGroup =
+        MakePreviousShortcuts(CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, "C:\\Acct7");
     ASSERT_FALSE(oldGroup.empty());
     std::string desktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-    ASSERT_TRUE(MakeLink(desktop + "\\Korvu 6.3.lnk", "C:\\Acct7\\Korvu63.exe", "C:\\Acct7"));
 
     HWND dialog = OpenSetupDialog(SetupExe(), "nt40");
     ASSERT_TRUE(dialog);
@@ -219,9 +213,7 @@ TEST_F(E2E, UpgradeFoundInTypedDirectoryOnNt40)
     Settle(dialog);
     Shot("found-1-setup-dialog");
 
-    RunSeen seen = Install(dialog, "found");
-    ASSERT_FALSE(seen.box) << "message box: " << WindowTextNoWait(GetDlgItem(seen.box, kBoxText));
-    FinishWithOk(seen.finish, "found");
+    ASSERT_NO_FATAL_FAILURE(InstallToFinish(dialog, "found"));
 
     ExpectPayloadInstalled("C:\\Acct7", SetupExe(), ExpectedNames());
     EXPECT_FALSE(DirExists("C:\\Acct7\\Books")) << "the taken-over data directory was made";
