@@ -14,6 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "blocksink.h"
 #include "crc32.h"
 #include "implode.h"
 
@@ -32,34 +33,6 @@ struct Stream {
 const int kMaxStreams = 64;
 Stream g_streams[kMaxStreams];
 int g_count;
-
-struct Sink {
-    const Stream *s;
-    uint32_t position;
-    unsigned char *out;
-    bool crc;
-    uint32_t crc_value;
-};
-
-uint32_t ReadBlock(char *buffer, uint32_t *size, void *param)
-{
-    Sink *k = (Sink *)param;
-    uint32_t n = k->s->size - k->position;
-    if (n > *size)
-        n = *size;
-    memcpy(buffer, k->s->data + k->position, n);
-    k->position += n;
-    return n;
-}
-
-void WriteBlock(char *buffer, uint32_t *size, void *param)
-{
-    Sink *k = (Sink *)param;
-    if (k->crc)
-        k->crc_value = UpdateCrc32(buffer, size, &k->crc_value);
-    memcpy(k->out, buffer, *size);
-    k->out += *size;
-}
 
 ImplodeWorkArea g_work;
 
@@ -133,8 +106,8 @@ bool RunOne(int measure, Stream &s)
         }
         return ~c == s.crc;
     }
-    Sink k = {&s, 0, s.expanded, measure == kDecodeCrc, 0xFFFFFFFFu};
-    uint32_t r = ExpandImplodeStream(ReadBlock, WriteBlock, &g_work, &k);
+    BlockSink k = {s.data, s.size, 0, s.expanded, measure == kDecodeCrc, 0xFFFFFFFFu};
+    uint32_t r = ExpandImplodeStream(BlockSinkRead, BlockSinkWrite, &g_work, &k);
     return r == IMPLODE_OK && (uint32_t)(k.out - s.expanded) == s.expanded_size &&
            (measure != kDecodeCrc || ~k.crc_value == s.crc);
 }

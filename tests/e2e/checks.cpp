@@ -82,31 +82,6 @@ bool DirExists(const std::string &path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadBytes(const std::string &path, bool *ok)
-{
-    std::string bytes;
-    FILE *file = fopen(path.c_str(), "rb");
-    if (ok)
-        *ok = file != NULL;
-    if (!file)
-        return bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    fclose(file);
-    return bytes;
-}
-
-bool WriteBytes(const std::string &path, const std::string &bytes)
-{
-    FILE *file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && ok;
-}
-
 std::vector<std::string> ListDir(const std::string &dir)
 {
     std::vector<std::string> names;
@@ -121,21 +96,6 @@ std::vector<std::string> ListDir(const std::string &dir)
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-void RemoveTree(const std::string &path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    for (const std::string &name : ListDir(path))
-        RemoveTree(path + "\\" + name);
-    RemoveDirectoryA(path.c_str());
 }
 
 bool LastWrite(const std::string &path, FILETIME *time)
@@ -235,24 +195,33 @@ bool MakeLink(const std::string &path, const std::string &target, const std::str
     return ok;
 }
 
-std::vector<std::string> ProfileLines(const std::string &bytes)
+std::vector<std::string> SplitLines(const std::string &text)
 {
     std::vector<std::string> lines;
     size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
         if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
+            end = text.size();
+        std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> ProfileLines(const std::string &bytes)
+{
+    std::vector<std::string> lines;
+    for (std::string line : SplitLines(bytes)) {
         line = Trim(line);
         size_t equals = line.find('=');
         if (equals != std::string::npos)
             line = Trim(line.substr(0, equals)) + "=" + Trim(line.substr(equals + 1));
         if (!line.empty())
             lines.push_back(line);
-        start = end + 1;
     }
     return lines;
 }
@@ -299,6 +268,14 @@ std::string ProfileValue(const std::string &file, const std::string &section,
     GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", value, sizeof value,
                              file.c_str());
     return value;
+}
+
+std::string Listing(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return "[" + text + "]";
 }
 
 std::string Join(const std::vector<std::string> &lines)

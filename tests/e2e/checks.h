@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "files.h"   // ReadBytes, WriteBytes
+#include "wintest.h" // RemoveTree
+
 namespace e2e {
 
 // The folder this driver runs in (C:\run\) and its scratch folder e2e\,
@@ -17,11 +20,8 @@ std::string ExpectedDir();
 std::string SpecialFolder(int csidl);
 bool FileExists(const std::string &path); // a file, not a folder
 bool DirExists(const std::string &path);
-std::string ReadBytes(const std::string &path, bool *ok = nullptr);
-bool WriteBytes(const std::string &path, const std::string &bytes);
 // Names of the entries of a folder (files and folders), sorted.
 std::vector<std::string> ListDir(const std::string &dir);
-void RemoveTree(const std::string &path);
 bool LastWrite(const std::string &path, FILETIME *time);
 std::string TimeText(const FILETIME &time);
 
@@ -46,6 +46,9 @@ struct Link {
 Link ReadLink(const std::string &path);
 bool MakeLink(const std::string &path, const std::string &target, const std::string &workDir);
 
+// The lines of a text, each without its line feed and a carriage return
+// before it.
+std::vector<std::string> SplitLines(const std::string &text);
 // The lines of a profile file as the profile functions see them: blank
 // lines dropped, each line trimmed, blanks around the first '=' removed.
 // Windows keeps the other lines of a file it updates byte for byte, Wine
@@ -57,6 +60,8 @@ bool AllLinesEndCrLf(const std::string &bytes);
 std::vector<std::string> TemplateLines(const std::string &data, const std::string &config);
 std::string ProfileValue(const std::string &file, const std::string &section,
                          const std::string &key);
+// Names as "[a, b, c]", for failure messages.
+std::string Listing(const std::vector<std::string> &names);
 std::string Join(const std::vector<std::string> &lines);
 // The lines, each ended by CR LF: how Wine writes a profile file it updates.
 std::string CrLfLines(const std::vector<std::string> &lines);

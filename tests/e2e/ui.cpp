@@ -90,13 +90,7 @@ HWND FocusedControl(HWND window)
 
 bool WaitFocus(HWND control, int ms)
 {
-    DWORD start = GetTickCount();
-    while (FocusedControl(control) != control) {
-        if ((int)(GetTickCount() - start) > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return FocusedControl(control) == control; }, ms);
 }
 
 // ---- Program ----------------------------------------------------------
@@ -113,18 +107,9 @@ Program::~Program()
 bool Program::Start(const std::string &exe, const std::string &dir, WORD show,
                     const std::string &args)
 {
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = show;
     PROCESS_INFORMATION info;
-    ZeroMemory(&info, sizeof info);
     std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                        dir.empty() ? NULL : dir.c_str(), &startup, &info)) {
+    if (!StartShown(exe, commandLine, dir, show, &info)) {
         error_ = GetLastError();
         return false;
     }
@@ -218,61 +203,15 @@ RunHold::~RunHold()
 
 // ---- Reading windows ---------------------------------------------------
 
-std::string ClassOf(HWND window)
-{
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window)
-{
-    if (!window)
-        return "<no window>";
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
-        return "<no answer>";
-    std::vector<char> text(length + 2, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_ABORTIFHUNG,
-                             5000, &copied))
-        return "<no answer>";
-    return std::string(text.data(), copied);
-}
-
-std::string StoredTextOf(HWND window)
-{
-    char text[1024] = "";
-    int n = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
-}
-
 std::string ItemText(HWND dialog, int id)
 {
     HWND item = GetDlgItem(dialog, id);
-    return item ? TextOf(item) : "<no control " + std::to_string(id) + ">";
-}
-
-static BOOL CALLBACK CollectTop(HWND window, LPARAM param)
-{
-    auto *list = (std::pair<DWORD, std::vector<HWND>> *)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == list->first && IsWindowVisible(window))
-        list->second.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> TopWindows(DWORD pid)
-{
-    std::pair<DWORD, std::vector<HWND>> list(pid, {});
-    EnumWindows(CollectTop, (LPARAM)&list);
-    return list.second;
+    return item ? WindowTextTimed(item) : "<no control " + std::to_string(id) + ">";
 }
 
 Screen Classify(HWND window)
 {
-    std::string cls = ClassOf(window);
+    std::string cls = ClassName(window);
     if (cls == "KorvuInstall")
         return Screen::Background;
     if (cls != "#32770")
@@ -312,7 +251,7 @@ const char *ScreenName(Screen screen)
 
 HWND FindScreen(DWORD pid, Screen screen)
 {
-    for (HWND window : TopWindows(pid))
+    for (HWND window : VisibleWindows(pid))
         if (Classify(window) == screen)
             return window;
     return NULL;
@@ -320,34 +259,23 @@ HWND FindScreen(DWORD pid, Screen screen)
 
 HWND WaitScreen(DWORD pid, Screen screen, int ms)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND window = FindScreen(pid, screen))
-            return window;
-        if ((int)(GetTickCount() - start) > ms)
-            return NULL;
-        Sleep(20);
-    }
+    HWND window = NULL;
+    WaitUntil([&] { return (window = FindScreen(pid, screen)) != NULL; }, ms);
+    return window;
 }
 
 bool WaitGone(HWND window, int ms)
 {
-    DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if ((int)(GetTickCount() - start) > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return !IsWindow(window); }, ms);
 }
 
 std::string DescribeScreens(DWORD pid)
 {
     std::string out;
-    for (HWND window : TopWindows(pid)) {
-        out += std::string(ScreenName(Classify(window))) + " \"" + StoredTextOf(window) + "\"";
+    for (HWND window : VisibleWindows(pid)) {
+        out += std::string(ScreenName(Classify(window))) + " \"" + WindowTextNoWait(window) + "\"";
         if (Classify(window) == Screen::MessageBox)
-            out += " saying \"" + StoredTextOf(GetDlgItem(window, kMessageBoxText)) + "\"";
+            out += " saying \"" + WindowTextNoWait(GetDlgItem(window, kMessageBoxText)) + "\"";
         out += "; ";
     }
     return out.empty() ? "no window" : out;
@@ -376,13 +304,7 @@ bool BringToFront(HWND window)
 
 bool WaitForeground(HWND window, int ms)
 {
-    DWORD start = GetTickCount();
-    while (GetForegroundWindow() != window) {
-        if ((int)(GetTickCount() - start) > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return GetForegroundWindow() == window; }, ms);
 }
 
 void ClickWindow(HWND window)
@@ -446,13 +368,13 @@ void ReplaceEditText(HWND edit, const std::string &text)
 
 bool WaitText(HWND window, const std::string &expected, int ms)
 {
-    DWORD start = GetTickCount();
-    while (TextOf(window) != expected) {
-        if ((int)(GetTickCount() - start) > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return WindowTextTimed(window) == expected; }, ms);
+}
+
+bool TypeOver(HWND edit, const std::string &text, int ms)
+{
+    ReplaceEditText(edit, text);
+    return WaitText(edit, text, ms);
 }
 
 // ---- Screenshots -------------------------------------------------------

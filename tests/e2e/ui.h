@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "wintest.h" // window texts and classes, waits, starting a program
+
 namespace e2e {
 
 // A program started by the driver. The destructor ends it if it still runs,
@@ -66,16 +68,9 @@ private:
     HHOOK hook_ = NULL;
 };
 
-std::string ClassOf(HWND window);
-// The text a window shows, through WM_GETTEXT (it must answer within 5 s).
-std::string TextOf(HWND window);
-// The text the system keeps for a window, without asking its thread; works
-// while the program is busy or paused (captions, static texts).
-std::string StoredTextOf(HWND window);
+// The text of dialog item `id`, through WM_GETTEXT (WindowTextTimed).
 std::string ItemText(HWND dialog, int id);
 
-// Visible top-level windows of a process.
-std::vector<HWND> TopWindows(DWORD pid);
 // The windows of setup.exe, told apart by the controls they hold.
 enum class Screen {
     None,
@@ -113,6 +108,8 @@ void TypeText(const std::string &text);
 void ReplaceEditText(HWND edit, const std::string &text);
 // Polls until the window's text is `expected` (input is asynchronous).
 bool WaitText(HWND window, const std::string &expected, int ms);
+// ReplaceEditText, then WaitText for what was typed.
+bool TypeOver(HWND edit, const std::string &text, int ms);
 // The control that has the keyboard focus in the window's thread.
 HWND FocusedControl(HWND window);
 // Polls until `control` has the keyboard focus.

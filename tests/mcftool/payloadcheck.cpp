@@ -63,6 +63,16 @@ bool StreamHasSlack(const unsigned char *stream, size_t size)
     return size > 0 && DecodeStream(stream, size - 1).result == IMPLODE_OK;
 }
 
+Bytes Noise(size_t n, uint32_t state)
+{
+    Bytes b(n);
+    for (size_t i = 0; i < n; i++) {
+        state = state * 1103515245u + 12345u;
+        b[i] = (unsigned char)(state >> 16);
+    }
+    return b;
+}
+
 uint32_t Crc32Of(const unsigned char *data, size_t size)
 {
     uint32_t crc = 0xFFFFFFFFu;

@@ -27,6 +27,9 @@ bool StreamHasSlack(const unsigned char *stream, size_t size);
 
 uint32_t Crc32Of(const unsigned char *data, size_t size);
 
+// n bytes that do not compress, the same for the same state.
+Bytes Noise(size_t n, uint32_t state);
+
 // What follows the last slash or backslash of a path.
 std::string BaseName(const std::string &path);
 

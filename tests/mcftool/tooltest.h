@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "input.h"
 #include "payloadcheck.h"
@@ -86,3 +88,29 @@ protected:
 
     std::string dir_;
 };
+
+// The commands' tests: a sample text file as the installer's payload would hold one.
+class Mcftool : public ToolDirTest {
+protected:
+    Bytes Sample()
+    {
+        std::string s;
+        for (int i = 0; i < 400; i++)
+            s += "[Korvu]\r\nData=C:\\KORVU\\DATA" + std::to_string(i % 17) + "\r\n";
+        return Str(s);
+    }
+
+    // The container `good` with its first record's CRC flipped.
+    void WriteBadCrc(const std::string &name, Bytes good)
+    {
+        good[4 + 4] ^= 1;
+        Write(name, good);
+    }
+};
+
+// A minimal PE32 image with one .rsrc section holding an icon-type decoy
+// and the named type `type` with ids 120 (decoy) and 121 (the payload),
+// one language each, the way a resource compiler lays them out.
+Bytes MakePe(const Bytes &payload, const char *type = "CMPFILE");
+// A container written by hand, for what pack would refuse to write.
+Bytes Container(const std::vector<std::pair<std::string, Bytes>> &files);

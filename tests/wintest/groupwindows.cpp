@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include "wintest.h"
+
 namespace {
 
 struct ShellProcess {
@@ -29,28 +31,6 @@ std::vector<ShellProcess> OpenShellProcesses()
     }
     CloseHandle(snapshot);
     return found;
-}
-
-struct WindowSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisible(HWND window, LPARAM param)
-{
-    WindowSearch *search = (WindowSearch *)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window))
-        search->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> VisibleWindows(DWORD pid)
-{
-    WindowSearch search{pid, {}};
-    EnumWindows(CollectVisible, (LPARAM)&search);
-    return search.found;
 }
 
 bool Ended(HANDLE process)

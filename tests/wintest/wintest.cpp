@@ -8,6 +8,21 @@ std::string WindowText(HWND window)
     return text;
 }
 
+std::string WindowTextTimed(HWND window)
+{
+    if (!window)
+        return "<no window>";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return "<no answer>";
+    std::vector<char> text(length + 2, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return "<no answer>";
+    return std::string(text.data(), copied);
+}
+
 std::string WindowTextNoWait(HWND window)
 {
     WCHAR wide[1024] = L"";
@@ -44,6 +59,28 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char *className)
 {
     ChildSearch search{className, {}};
     EnumChildWindows(parent, CollectChild, (LPARAM)&search);
+    return search.found;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK CollectVisible(HWND window, LPARAM param)
+{
+    WindowSearch *search = (WindowSearch *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && IsWindowVisible(window))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindows(DWORD pid)
+{
+    WindowSearch search{pid, {}};
+    EnumWindows(CollectVisible, (LPARAM)&search);
     return search.found;
 }
 
@@ -221,29 +258,56 @@ Pixels BitmapPixels(HINSTANCE instance, int id)
     return out;
 }
 
-void RemoveTree(const std::string &dir)
+void RemoveTree(const std::string &path)
 {
-    std::string base = dir;
+    std::string base = path;
     if (!base.empty() && base.back() == '\\')
         base.pop_back();
+    DWORD attributes = GetFileAttributesA(base.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(base.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(base.c_str());
+        return;
+    }
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
+            if (name != "." && name != "..")
+                RemoveTree(base + "\\" + name);
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(base.c_str());
+}
+
+bool StartShown(const std::string &exe, const std::string &commandLine, const std::string &dir,
+                WORD show, PROCESS_INFORMATION *info)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    ZeroMemory(info, sizeof *info);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    return CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                          dir.empty() ? NULL : dir.c_str(), &startup, info) != 0;
+}
+
+bool WaitUntil(const std::function<bool()> &done, int ms)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if ((int)(GetTickCount() - start) > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
 }
 
 int RunAndWait(const std::string &command, const std::string &dir, DWORD ms)

@@ -3,16 +3,22 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 std::string WindowText(HWND window);
+// The text a window shows, through WM_GETTEXT answered within 5 s; "<no
+// window>" or "<no answer>" in its place, as a failure message shows it.
+std::string WindowTextTimed(HWND window);
 // The text the system keeps for the window (captions, static texts), read
 // without asking the window's thread: for watchers while that thread may be
 // busy or waiting for them. It never times out, so never reads empty.
 std::string WindowTextNoWait(HWND window);
 std::string ClassName(HWND window);
 std::vector<HWND> ChildrenOfClass(HWND parent, const char *className);
+// The visible top-level windows of a process.
+std::vector<HWND> VisibleWindows(DWORD pid);
 
 // A visible window of the dialog class (message boxes, dialogs, the folder
 // browser).
@@ -41,13 +47,22 @@ struct BoxWatch {
 void StartBoxWatch(BoxWatch *watch);
 void FinishBoxWatch(BoxWatch *watch); // joins the watcher thread
 
-// Removes a directory (with or without its trailing backslash) and
-// everything under it, read-only files too; absent is fine.
-void RemoveTree(const std::string &dir);
+// Removes a file, or a directory (with or without its trailing backslash)
+// and everything under it, read-only files too; absent is fine.
+void RemoveTree(const std::string &path);
+
+// Starts `exe` with the whole `commandLine` (its quoted name first) in `dir`
+// (empty: this program's), asked to show itself with `show`; false with
+// GetLastError() telling why.
+bool StartShown(const std::string &exe, const std::string &commandLine, const std::string &dir,
+                WORD show, PROCESS_INFORMATION *info);
 
 // Runs a command line in `dir` and waits up to `ms` for it; its exit code,
 // or -1 when it could not start or had to be ended (a program that hangs).
 int RunAndWait(const std::string &command, const std::string &dir, DWORD ms);
+
+// Polls `done` every 20 ms until it holds; false when `ms` pass first.
+bool WaitUntil(const std::function<bool()> &done, int ms);
 
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(int ms);

@@ -51,6 +51,45 @@ void WriteOut(char *buffer, uint32_t *size, void *param)
     }
 }
 
+// Opens the raw stream, standard input for "-"; 0, or the exit status of
+// the refusal (said).
+int OpenStream(const std::string &in_path, const std::string &in_name, FILE **in)
+{
+    *in = stdin;
+    if (in_path == "-")
+        return 0;
+    uint64_t size;
+    std::string why;
+    if (RegularFileSize(in_path, &size, &why) && size > kMaxStream)
+        return Fail(in_name + ": " MCF_TOO_LARGE);
+    *in = fopen(in_path.c_str(), "rb");
+    if (!*in)
+        return Fail(CannotRead(in_path));
+    setvbuf(*in, nullptr, _IOFBF, 1 << 16);
+    return 0;
+}
+
+// The exit status once the decoder has returned `result`: what went wrong
+// said, or OUT put in place.
+int FinishExplode(const Explode &e, uint32_t result, const std::string &in_name, OutputTarget *out)
+{
+    if (ferror(e.in))
+        return Fail(CannotRead(in_name));
+    if (e.too_large)
+        return Fail(in_name + ": " MCF_TOO_LARGE);
+    if (result != IMPLODE_OK) {
+        // OUT is left as it was; on standard output the part decoded is out.
+        Fail(in_name + ": " + ImplodeResultName(result) +
+             (out->is_stdout() ? "" : " (not written)"));
+        return 10 + (int)result;
+    }
+    if (e.write_failed) {
+        errno = e.write_errno;
+        return Fail(CannotWrite(out->name()));
+    }
+    return 0;
+}
+
 } // namespace
 
 int CmdExplode(int argc, char **argv)
@@ -62,16 +101,9 @@ int CmdExplode(int argc, char **argv)
     std::string in_path = argv[i], out_path = argv[i + 1];
     std::string in_name = in_path == "-" ? "standard input" : in_path;
     std::string why;
-    FILE *in = stdin;
-    if (in_path != "-") {
-        uint64_t size;
-        if (RegularFileSize(in_path, &size, &why) && size > kMaxStream)
-            return Fail(in_name + ": " MCF_TOO_LARGE);
-        in = fopen(in_path.c_str(), "rb");
-        if (!in)
-            return Fail(CannotRead(in_path));
-        setvbuf(in, nullptr, _IOFBF, 1 << 16);
-    }
+    FILE *in;
+    if (int status = OpenStream(in_path, in_name, &in))
+        return status;
     struct Closer {
         FILE *f;
         ~Closer()
@@ -97,20 +129,8 @@ int CmdExplode(int argc, char **argv)
     Explode e = {&progress, in, sink, 0, 0, false, false, 0};
     uint32_t result = ExpandImplodeStream(ReadIn, WriteOut, &work, &e);
     progress.Clear();
-    if (ferror(in))
-        return Fail(CannotRead(in_name));
-    if (e.too_large)
-        return Fail(in_name + ": " MCF_TOO_LARGE);
-    if (result != IMPLODE_OK) {
-        // OUT is left as it was; on standard output the part decoded is out.
-        Fail(in_name + ": " + ImplodeResultName(result) +
-             (out.is_stdout() ? "" : " (not written)"));
-        return 10 + (int)result;
-    }
-    if (e.write_failed) {
-        errno = e.write_errno;
-        return Fail(CannotWrite(out.name()));
-    }
+    if (int status = FinishExplode(e, result, in_name, &out))
+        return status;
     // Bytes behind the end unit: what the decoder did not use of its last
     // read, and whatever it never read. An empty input's stream has its one
     // byte of padding for the decoder's sake.

@@ -28,28 +28,21 @@ std::string PlainNameProblem(const std::string &name)
     return std::string();
 }
 
-} // namespace
+typedef std::function<void(const unsigned char *, size_t)> DecodedSink;
 
-int CmdExtract(int argc, char **argv)
-{
-    CommandLine c;
-    if (!ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &c))
-        return c.status;
-    const char *in = argv[c.first];
-    std::string dir = argv[c.first + 1];
-    std::string why;
-    // DIR is a name on this system, where a backslash is no separator: a
-    // trailing one would make a folder whose name ends in it.
-    if (!dir.empty() && dir.back() == '\\')
-        return Fail(dir + ": ends with a backslash, which here is part of a folder's name, "
-                          "not a separator; give the folder with / or without it");
-    if (dir.empty())
-        return Fail("the folder name is empty");
-    std::string prefix = dir.back() == '/' ? dir : dir + "/";
-    // The folder is made once the input has shown a record, so that a
-    // refused input leaves nothing behind.
+// One extraction: the folder, made once the input has shown a record so
+// that a refused input leaves nothing behind, and the record being written.
+struct Extraction {
+    const char *in;
+    const CommandLine *c;
+    std::string dir, prefix;
     bool have_dir = false;
-    auto make_dir = [&](std::string *why) {
+    std::unique_ptr<SafeOutputFile> out;
+    std::string open_problem, write_problem, path;
+    std::string stop; // the first record that cannot be written ends it
+
+    bool MakeDir(std::string *why)
+    {
         struct stat st;
         if (have_dir)
             return true;
@@ -65,22 +58,18 @@ int CmdExtract(int argc, char **argv)
         }
         have_dir = true;
         return true;
-    };
+    }
 
-    std::unique_ptr<SafeOutputFile> out;
-    std::string open_problem, write_problem, path;
-    RecordVisitor visit;
-    visit.begin = [&](const McfRecord &r) {
-        std::function<void(const unsigned char *, size_t)> sink;
+    // Opens the record's file; the sink for its bytes, or an empty one with
+    // open_problem set.
+    DecodedSink Begin(const McfRecord &r)
+    {
+        DecodedSink sink;
         out.reset();
         open_problem.clear();
         write_problem.clear();
         std::string utf8, why;
-        if (!make_dir(&why)) {
-            open_problem = why;
-            return sink;
-        }
-        if (!c.cp.ToUtf8(r.file_name, &utf8, &why)) {
+        if (!MakeDir(&why) || !c->cp.ToUtf8(r.file_name, &utf8, &why)) {
             open_problem = why;
             return sink;
         }
@@ -89,22 +78,24 @@ int CmdExtract(int argc, char **argv)
             return sink;
         path = prefix + utf8;
         out.reset(new SafeOutputFile);
-        if (!out->Open(path, c.opt.force, &why)) {
+        if (!out->Open(path, c->opt.force, &why)) {
             open_problem = why;
             out.reset();
             return sink;
         }
-        sink = [&](const unsigned char *data, size_t size) {
+        sink = [this](const unsigned char *data, size_t size) {
             if (write_problem.empty() && !out->Write(data, size, &write_problem) &&
                 write_problem.empty())
                 write_problem = CannotWrite(path);
         };
         return sink;
-    };
-    // The first record that cannot be written ends the extraction.
-    std::string stop;
-    visit.done = [&](const RecordResult &r) {
-        std::string name = LocalName(r.record.file_name, c.cp);
+    }
+
+    // Puts the record's file in place when it is whole and sound; false
+    // (with `stop`) to end the extraction.
+    bool Done(const RecordResult &r)
+    {
+        std::string name = LocalName(r.record.file_name, c->cp);
         if (!open_problem.empty()) {
             stop = have_dir ? std::string(in) + ": " + name + ": " + open_problem + " (not written)"
                             : open_problem;
@@ -117,14 +108,39 @@ int CmdExtract(int argc, char **argv)
         }
         out.reset();
         return stop.empty();
-    };
-    bool read = WalkRecords(in, visit, &why);
-    out.reset();
+    }
+};
+
+} // namespace
+
+int CmdExtract(int argc, char **argv)
+{
+    CommandLine c;
+    if (!ParseCommand(argc, argv, OPT_CODEPAGE | OPT_FORCE, 2, 2, &c))
+        return c.status;
+    Extraction x;
+    x.in = argv[c.first];
+    x.c = &c;
+    x.dir = argv[c.first + 1];
+    std::string why;
+    // DIR is a name on this system, where a backslash is no separator: a
+    // trailing one would make a folder whose name ends in it.
+    if (!x.dir.empty() && x.dir.back() == '\\')
+        return Fail(x.dir + ": ends with a backslash, which here is part of a folder's name, "
+                            "not a separator; give the folder with / or without it");
+    if (x.dir.empty())
+        return Fail("the folder name is empty");
+    x.prefix = x.dir.back() == '/' ? x.dir : x.dir + "/";
+    RecordVisitor visit;
+    visit.begin = [&](const McfRecord &r) { return x.Begin(r); };
+    visit.done = [&](const RecordResult &r) { return x.Done(r); };
+    bool read = WalkRecords(x.in, visit, &why);
+    x.out.reset();
     if (!read)
         return Fail(why);
-    if (!stop.empty())
-        return Fail(stop);
-    if (!make_dir(&why))
+    if (!x.stop.empty())
+        return Fail(x.stop);
+    if (!x.MakeDir(&why))
         return Fail(why); // an empty container: the folder, empty
     return 0;
 }

@@ -171,6 +171,97 @@ bool Skip(ByteSource &src, uint64_t n)
     return true;
 }
 
+typedef std::function<void(const unsigned char *, size_t)> DecodedSink;
+
+// Reads the next record header and counts its stream in *left and *total:
+// 1 for a record, 0 at the end of the records, -1 with *damage.
+int NextRecord(ByteSource &src, uint64_t *left, uint64_t *total, McfRecord *rec,
+               std::string *damage)
+{
+    unsigned char header[MCF_HEADER_SIZE];
+    size_t got = *left == 0 ? 0 : src.Read(header, MCF_HEADER_SIZE);
+    if (got == 0 && !src.Failed())
+        return 0;
+    if (got < MCF_HEADER_SIZE) {
+        *damage = src.Failed() ? ReadFailure() : "corrupt: a record header runs past the end";
+        return -1;
+    }
+    if (*left != kUnknownSize && *left < MCF_HEADER_SIZE) {
+        *damage = "corrupt: a record header runs past the end";
+        return -1;
+    }
+    int read = McfReadHeader(header, rec);
+    if (read == MCF_END)
+        return 0; // the installer stops here too; the rest is ignored
+    if (read != MCF_RECORD) {
+        *damage = "corrupt or unsafe: a record's name is not a plain file name";
+        return -1;
+    }
+    if (*left != kUnknownSize) {
+        *left -= MCF_HEADER_SIZE;
+        if (rec->stream_length > *left) {
+            *damage =
+                "corrupt: the stream of " + std::string(rec->file_name) + " runs past the end";
+            return -1;
+        }
+        *left -= rec->stream_length;
+    }
+    *total += MCF_HEADER_SIZE + (uint64_t)rec->stream_length;
+    if (*total > kMaxFormatSize) {
+        *damage = "container " MCF_TOO_LARGE;
+        return -1;
+    }
+    return 1;
+}
+
+// Judges a stream the decoder has read: r->problem empty when it is sound.
+// `unread` is the input the decoder left over.
+void JudgeStream(RecordResult *r, uint64_t unread)
+{
+    const McfRecord &rec = r->record;
+    if (r->decoder != IMPLODE_OK) {
+        r->problem = std::string("decoder: ") + ImplodeResultName(r->decoder);
+    } else if (!ImplodeEndsInLastByte(rec.stream_length, r->expanded, unread)) {
+        // The setup program refuses a stream it did not read to the end.
+        r->problem = "bytes after the end of the stream";
+    } else if (r->crc32 != rec.crc32) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "CRC %08x, record says %08x", (unsigned)r->crc32,
+                 (unsigned)rec.crc32);
+        r->problem = buf;
+    }
+}
+
+// Decodes the stream of r->record into `sink` and judges it; false with
+// *damage when the container cannot be read further.
+bool ExpandRecord(ByteSource &src, ImplodeWorkArea *work, const DecodedSink &sink, RecordResult *r,
+                  std::string *damage)
+{
+    const McfRecord &rec = r->record;
+    r->header_bytes = 0;
+    r->expanded = 0;
+    r->decoder = 0;
+    StreamRead s = {&src, rec.stream_length, 0, false, r, 0xFFFFFFFFu, &sink};
+    if (rec.stream_length == 0) {
+        r->crc32 = 0;
+        if (rec.crc32 != 0)
+            r->problem = "empty stream but CRC is not 0";
+        return true;
+    }
+    r->decoder = ExpandImplodeStream(ReadStream, WriteStream, work, &s);
+    r->crc32 = ~s.crc;
+    if (s.short_read && src.Failed()) {
+        *damage = ReadFailure();
+        return false;
+    }
+    if (s.short_read || !Skip(src, s.left)) {
+        *damage = "corrupt: the stream of " + std::string(rec.file_name) + " runs past the end";
+        return false;
+    }
+    JudgeStream(r, (uint64_t)s.left + ImplodeUnusedInput(work));
+    return true;
+}
+
 } // namespace
 
 bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit,
@@ -180,79 +271,15 @@ bool WalkRecordStream(ByteSource &src, uint64_t size, const RecordVisitor &visit
     uint64_t left = size;        // kUnknownSize: until the source ends
     uint64_t total = 4;
     for (;;) {
-        unsigned char header[MCF_HEADER_SIZE];
-        size_t got = left == 0 ? 0 : src.Read(header, MCF_HEADER_SIZE);
-        if (got == 0 && !src.Failed())
-            return true;
-        if (got < MCF_HEADER_SIZE) {
-            *damage = src.Failed() ? ReadFailure() : "corrupt: a record header runs past the end";
-            return false;
-        }
-        if (left != kUnknownSize && left < MCF_HEADER_SIZE) {
-            *damage = "corrupt: a record header runs past the end";
-            return false;
-        }
         RecordResult r;
-        McfRecord &rec = r.record;
-        int read = McfReadHeader(header, &rec);
-        if (read == MCF_END)
-            return true; // the installer stops here too; the rest is ignored
-        if (read != MCF_RECORD) {
-            *damage = "corrupt or unsafe: a record's name is not a plain file name";
-            return false;
-        }
-        if (left != kUnknownSize) {
-            left -= MCF_HEADER_SIZE;
-            if (rec.stream_length > left) {
-                *damage =
-                    "corrupt: the stream of " + std::string(rec.file_name) + " runs past the end";
-                return false;
-            }
-            left -= rec.stream_length;
-        }
-        total += MCF_HEADER_SIZE + (uint64_t)rec.stream_length;
-        if (total > kMaxFormatSize) {
-            *damage = "container " MCF_TOO_LARGE;
-            return false;
-        }
-
-        std::function<void(const unsigned char *, size_t)> sink;
+        int next = NextRecord(src, &left, &total, &r.record, damage);
+        if (next <= 0)
+            return next == 0;
+        DecodedSink sink;
         if (visit.begin)
-            sink = visit.begin(rec);
-        r.header_bytes = 0;
-        r.expanded = 0;
-        r.decoder = 0;
-        StreamRead s = {&src, rec.stream_length, 0, false, &r, 0xFFFFFFFFu, &sink};
-        if (rec.stream_length == 0) {
-            r.crc32 = 0;
-            if (rec.crc32 != 0)
-                r.problem = "empty stream but CRC is not 0";
-        } else {
-            r.decoder = ExpandImplodeStream(ReadStream, WriteStream, &work, &s);
-            r.crc32 = ~s.crc;
-            if (s.short_read && src.Failed()) {
-                *damage = ReadFailure();
-                return false;
-            }
-            if (s.short_read || !Skip(src, s.left)) {
-                *damage =
-                    "corrupt: the stream of " + std::string(rec.file_name) + " runs past the end";
-                return false;
-            }
-            if (r.decoder != IMPLODE_OK) {
-                r.problem = std::string("decoder: ") + ImplodeResultName(r.decoder);
-            } else if (!ImplodeEndsInLastByte(rec.stream_length, r.expanded,
-                                              (uint64_t)s.left + ImplodeUnusedInput(&work))) {
-                // The setup program refuses a stream it did not read to the
-                // end.
-                r.problem = "bytes after the end of the stream";
-            } else if (r.crc32 != rec.crc32) {
-                char buf[64];
-                snprintf(buf, sizeof buf, "CRC %08x, record says %08x", (unsigned)r.crc32,
-                         (unsigned)rec.crc32);
-                r.problem = buf;
-            }
-        }
+            sink = visit.begin(r.record);
+        if (!ExpandRecord(src, &work, sink, &r, damage))
+            return false;
         if (!visit.done(r))
             return true;
     }

@@ -1,19 +1,20 @@
-// Name rules and code-page conversion. The rules are checked on the name's
-// characters (what Windows sees after converting the ANSI name) and on its
-// bytes in the code page (what the installer's own checks see).
+// Name rules. They are checked on the name's characters (what Windows sees
+// after converting the ANSI name) and on its bytes in the code page (what
+// the installer's own checks see).
 #include "names.h"
 
 #include <errno.h>
-#include <iconv.h>
 #include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wctype.h>
 
+#include <functional>
 #include <map>
 
 #include "container.h"
+#include "utf8.h"
 
 const char kDefaultAppDir[] = "C:\\Korvu\\";
 
@@ -23,122 +24,6 @@ size_t LongestNameBehindDefaultDir()
 }
 
 namespace {
-
-const int kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
-                              1252, 1253, 1254, 1255, 1256, 1257, 1258};
-
-iconv_t AsIconv(void *p)
-{
-    return (iconv_t)p;
-}
-
-// Runs one whole conversion; false with the offset of the first byte that
-// did not convert.
-bool Convert(void *handle, const std::string &in, std::string *out, size_t *bad_at)
-{
-    iconv_t cd = AsIconv(handle);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out->clear();
-    char *src = const_cast<char *>(in.data());
-    size_t src_left = in.size();
-    char buffer[256];
-    while (src_left > 0) {
-        char *dst = buffer;
-        size_t dst_left = sizeof buffer;
-        size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-        out->append(buffer, dst - buffer);
-        if (r == (size_t)-1 && errno != E2BIG) {
-            *bad_at = in.size() - src_left;
-            return false;
-        }
-        // glibc counts irreversible (substituted) conversions; none allowed.
-        if (r != (size_t)-1 && r > 0) {
-            *bad_at = in.size() - src_left;
-            return false;
-        }
-    }
-    char *dst = buffer;
-    size_t dst_left = sizeof buffer;
-    if (iconv(cd, nullptr, nullptr, &dst, &dst_left) == (size_t)-1) {
-        *bad_at = in.size();
-        return false;
-    }
-    out->append(buffer, dst - buffer);
-    return true;
-}
-
-// Strict UTF-8 to code points; false on anything that is not UTF-8.
-bool DecodeUtf8(const std::string &s, std::u32string *out, size_t *bad_at)
-{
-    out->clear();
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = (unsigned char)s[i];
-        char32_t cp;
-        size_t n;
-        if (c < 0x80) {
-            cp = c;
-            n = 1;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            cp = c & 0x1F;
-            n = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            cp = c & 0x0F;
-            n = 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            cp = c & 0x07;
-            n = 4;
-        } else {
-            *bad_at = i;
-            return false;
-        }
-        if (i + n > s.size()) {
-            *bad_at = i;
-            return false;
-        }
-        for (size_t k = 1; k < n; k++) {
-            unsigned char t = (unsigned char)s[i + k];
-            if ((t & 0xC0) != 0x80) {
-                *bad_at = i;
-                return false;
-            }
-            cp = cp << 6 | (t & 0x3F);
-        }
-        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            *bad_at = i;
-            return false;
-        }
-        out->push_back(cp);
-        i += n;
-    }
-    return true;
-}
-
-// The character at byte offset `at` of a UTF-8 name, for messages: "U+2603 (☃)".
-std::string DescribeCharAt(const std::string &utf8, size_t at)
-{
-    std::u32string cps;
-    size_t bad;
-    std::string tail = utf8.substr(at);
-    if (!DecodeUtf8(tail, &cps, &bad) && bad == 0) {
-        char buf[48];
-        snprintf(buf, sizeof buf, "the byte 0x%02X", (unsigned char)utf8[at]);
-        return buf;
-    }
-    if (!DecodeUtf8(tail, &cps, &bad))
-        DecodeUtf8(tail.substr(0, bad), &cps, &bad);
-    if (cps.empty())
-        return "a character";
-    char32_t cp = cps[0];
-    size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-    char buf[32];
-    snprintf(buf, sizeof buf, "U+%04X", (unsigned)cp);
-    std::string d = buf;
-    if (cp >= 0x20 && cp != 0x7F)
-        d += " (" + tail.substr(0, len) + ")";
-    return d;
-}
 
 locale_t UnicodeLocale()
 {
@@ -191,92 +76,6 @@ bool IsReservedDevice(const std::u32string &name, std::string *device)
 }
 
 } // namespace
-
-CodePage::CodePage() : number_(0), to_ansi_((void *)-1), from_ansi_((void *)-1) {}
-
-CodePage::~CodePage()
-{
-    if (to_ansi_ != (void *)-1)
-        iconv_close(AsIconv(to_ansi_));
-    if (from_ansi_ != (void *)-1)
-        iconv_close(AsIconv(from_ansi_));
-}
-
-bool CodePage::Open(int number, std::string *why)
-{
-    bool known = false;
-    for (int n : kAnsiCodePages)
-        known = known || n == number;
-    if (!known) {
-        *why = "code page " + std::to_string(number) +
-               " is not a Windows ANSI code page (874, 932, 936, 949, 950, 1250-1258)";
-        return false;
-    }
-    std::string name = "CP" + std::to_string(number);
-    iconv_t to = iconv_open(name.c_str(), "UTF-8");
-    iconv_t from = iconv_open("UTF-8", name.c_str());
-    if (to == (iconv_t)-1 || from == (iconv_t)-1) {
-        if (to != (iconv_t)-1)
-            iconv_close(to);
-        if (from != (iconv_t)-1)
-            iconv_close(from);
-        *why = "this system's iconv cannot convert code page " + std::to_string(number);
-        return false;
-    }
-    number_ = number;
-    to_ansi_ = (void *)to;
-    from_ansi_ = (void *)from;
-    return true;
-}
-
-bool CodePage::double_byte() const
-{
-    return number_ == 932 || number_ == 936 || number_ == 949 || number_ == 950;
-}
-
-bool CodePage::FromUtf8(const std::string &utf8, std::string *ansi, std::string *why) const
-{
-    std::u32string cps;
-    size_t bad;
-    if (!DecodeUtf8(utf8, &cps, &bad)) {
-        char buf[80];
-        snprintf(buf, sizeof buf, "is not UTF-8 (byte 0x%02X at offset %zu)",
-                 (unsigned char)utf8[bad], bad);
-        *why = buf;
-        return false;
-    }
-    if (!Convert(to_ansi_, utf8, ansi, &bad)) {
-        *why = "has " + DescribeCharAt(utf8, bad) + ", which code page " + std::to_string(number_) +
-               " lacks";
-        return false;
-    }
-    return true;
-}
-
-bool CodePage::ToUtf8(const std::string &ansi, std::string *utf8, std::string *why) const
-{
-    size_t bad;
-    if (!Convert(from_ansi_, ansi, utf8, &bad)) {
-        char buf[96];
-        snprintf(buf, sizeof buf,
-                 "has the byte 0x%02X at offset %zu, which code page %d does not define",
-                 bad < ansi.size() ? (unsigned char)ansi[bad] : 0, bad, number_);
-        *why = buf;
-        return false;
-    }
-    return true;
-}
-
-bool ParseCodePageNumber(const char *text, int *number)
-{
-    char *end;
-    errno = 0;
-    long n = strtol(text, &end, 10);
-    if (*text == 0 || *end != 0 || errno != 0 || n <= 0 || n > 65535)
-        return false;
-    *number = (int)n;
-    return true;
-}
 
 std::u32string WindowsNameKey(const std::string &utf8)
 {
@@ -373,45 +172,48 @@ void AddNameProblems(CheckedName *n, const CodePage &cp)
     n->reasons.insert(n->reasons.end(), more.begin(), more.end());
 }
 
+// Each name in both spellings, as `convert` fills them in with the reasons
+// it finds, then every set that Windows would take for one file marked.
+std::vector<CheckedName>
+CheckNames(const std::vector<std::string> &names,
+           const std::function<void(const std::string &name, CheckedName *n)> &convert)
+{
+    std::vector<CheckedName> out(names.size());
+    for (size_t i = 0; i < names.size(); i++)
+        convert(names[i], &out[i]);
+    MarkDuplicates(&out);
+    return out;
+}
+
 } // namespace
 
 std::vector<CheckedName> CheckUtf8Names(const std::vector<std::string> &utf8_names,
                                         const CodePage &cp)
 {
-    std::vector<CheckedName> out;
-    for (const std::string &name : utf8_names) {
-        CheckedName n;
-        n.utf8 = name;
+    return CheckNames(utf8_names, [&](const std::string &name, CheckedName *n) {
+        n->utf8 = name;
         std::string why;
-        if (!cp.FromUtf8(name, &n.ansi, &why)) {
-            n.reasons.push_back(why);
-            n.ansi.clear();
+        if (!cp.FromUtf8(name, &n->ansi, &why)) {
+            n->reasons.push_back(why);
+            n->ansi.clear();
         }
-        AddNameProblems(&n, cp);
-        out.push_back(n);
-    }
-    MarkDuplicates(&out);
-    return out;
+        AddNameProblems(n, cp);
+    });
 }
 
 std::vector<CheckedName> CheckAnsiNames(const std::vector<std::string> &ansi_names,
                                         const CodePage &cp)
 {
-    std::vector<CheckedName> out;
-    for (const std::string &name : ansi_names) {
-        CheckedName n;
-        n.ansi = name;
+    return CheckNames(ansi_names, [&](const std::string &name, CheckedName *n) {
+        n->ansi = name;
         std::string why;
-        if (!cp.ToUtf8(name, &n.utf8, &why)) {
-            n.utf8 = name;
-            n.reasons.push_back(why);
-        } else {
-            AddNameProblems(&n, cp);
+        if (cp.ToUtf8(name, &n->utf8, &why)) {
+            AddNameProblems(n, cp);
+            return;
         }
-        out.push_back(n);
-    }
-    MarkDuplicates(&out);
-    return out;
+        n->utf8 = name;
+        n->reasons.push_back(why);
+    });
 }
 
 std::string Printable(const std::string &name)

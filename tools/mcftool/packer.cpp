@@ -48,6 +48,57 @@ std::string Refusal(const std::string &path, const std::string &why)
     return Printable(path) + ": " + why;
 }
 
+// The entries directly in folder `dir`, sorted by name so that a build is
+// reproducible; false with one refusal line.
+bool ListFolder(const std::string &dir, std::vector<std::string> *paths,
+                std::vector<std::string> *names, std::vector<std::string> *refusals)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d) {
+        refusals->push_back(Refusal(dir, "cannot be read: " + std::string(strerror(errno))));
+        return false;
+    }
+    errno = 0;
+    while (struct dirent *e = readdir(d)) {
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0)
+            continue;
+        names->push_back(e->d_name);
+        errno = 0;
+    }
+    int read_error = errno;
+    closedir(d);
+    if (read_error) {
+        refusals->push_back(Refusal(dir, std::string("cannot be read: ") + strerror(read_error)));
+        return false;
+    }
+    std::sort(names->begin(), names->end());
+    std::string prefix = dir.back() == '/' ? dir : dir + "/";
+    for (const std::string &n : *names)
+        paths->push_back(prefix + n);
+    if (names->empty()) {
+        refusals->push_back(
+            Refusal(dir, "is empty; an installer with nothing to install is not built"));
+        return false;
+    }
+    return true;
+}
+
+// Every operand a file, named by its last component, in the order given.
+bool ListOperands(const std::vector<std::string> &operands, std::vector<std::string> *paths,
+                  std::vector<std::string> *names, std::vector<std::string> *refusals)
+{
+    for (const std::string &p : operands) {
+        paths->push_back(p);
+        size_t cut = p.find_last_of('/');
+        names->push_back(cut == std::string::npos ? p : p.substr(cut + 1));
+    }
+    if (operands.empty()) {
+        refusals->push_back("no files; an installer with nothing to install is not built");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
@@ -57,47 +108,11 @@ bool GatherInputs(const std::vector<std::string> &operands, const CodePage &cp,
     refusals->clear();
     std::vector<std::string> paths, names;
     struct stat st;
-    if (operands.size() == 1 && stat(operands[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::string dir = operands[0];
-        DIR *d = opendir(dir.c_str());
-        if (!d) {
-            refusals->push_back(Refusal(dir, "cannot be read: " + std::string(strerror(errno))));
-            return false;
-        }
-        errno = 0;
-        while (struct dirent *e = readdir(d)) {
-            if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0)
-                continue;
-            names.push_back(e->d_name);
-            errno = 0;
-        }
-        int read_error = errno;
-        closedir(d);
-        if (read_error) {
-            refusals->push_back(
-                Refusal(dir, std::string("cannot be read: ") + strerror(read_error)));
-            return false;
-        }
-        std::sort(names.begin(), names.end());
-        std::string prefix = dir.back() == '/' ? dir : dir + "/";
-        for (const std::string &n : names)
-            paths.push_back(prefix + n);
-        if (names.empty()) {
-            refusals->push_back(
-                Refusal(dir, "is empty; an installer with nothing to install is not built"));
-            return false;
-        }
-    } else {
-        for (const std::string &p : operands) {
-            paths.push_back(p);
-            size_t cut = p.find_last_of('/');
-            names.push_back(cut == std::string::npos ? p : p.substr(cut + 1));
-        }
-        if (operands.empty()) {
-            refusals->push_back("no files; an installer with nothing to install is not built");
-            return false;
-        }
-    }
+    bool listed = operands.size() == 1 && stat(operands[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+                      ? ListFolder(operands[0], &paths, &names, refusals)
+                      : ListOperands(operands, &paths, &names, refusals);
+    if (!listed)
+        return false;
 
     std::vector<CheckedName> checked = CheckUtf8Names(names, cp);
     bool ok = true;
@@ -164,11 +179,105 @@ bool SpillBuffer::CopyTo(const ByteSink &sink, std::string *why)
     return !ferror(file_) || SpillFailed(why, "read back a temporary file");
 }
 
+namespace {
+
+// --best tries every header at once, so that each file is read once.
+const ImplodeHeader kAllHeaders[] = {kDefaultHeader,    {IMPLODE_BINARY, 4}, {IMPLODE_BINARY, 5},
+                                     {IMPLODE_TEXT, 4}, {IMPLODE_TEXT, 5},   {IMPLODE_TEXT, 6}};
+
+// One file encoded under each header tried, each stream held until the
+// smallest is known.
+struct EncodedFile {
+    std::vector<std::unique_ptr<SpillBuffer>> streams;
+    uint32_t crc = 0; // as stored: 0 for an empty file
+    uint64_t size = 0;
+    size_t pick = 0; // the smallest stream
+};
+
+// Reads `f` once, feeding every encoder; false with *why when it cannot be
+// read, has changed size since it was gathered, or a stream cannot be held.
+bool EncodeFile(const InputFile &f, size_t tries, Progress *progress, EncodedFile *e,
+                std::string *why)
+{
+    std::vector<std::unique_ptr<ImplodeEncoder>> encoders;
+    for (size_t h = 0; h < tries; h++) {
+        encoders.emplace_back(new ImplodeEncoder(kAllHeaders[h]));
+        e->streams.emplace_back(new SpillBuffer);
+    }
+    uint32_t crc = 0xFFFFFFFFu;
+    bool spill_failed = false;
+    Bytes out;
+    auto take = [&]() {
+        for (size_t h = 0; h < tries; h++) {
+            out.clear();
+            encoders[h]->Take(&out);
+            if (!out.empty() && !e->streams[h]->Append(out.data(), out.size()))
+                spill_failed = true;
+        }
+    };
+    bool ok = ReadPieces(
+        f.path, kImplodeMaxInput,
+        [&](const unsigned char *data, size_t n) {
+            uint32_t len = (uint32_t)n;
+            crc = UpdateCrc32((const char *)data, &len, &crc);
+            e->size += n;
+            for (auto &enc : encoders)
+                enc->Write(data, n);
+            take();
+            progress->Update(e->size);
+        },
+        why);
+    if (!ok) {
+        *why = f.path + ": " + *why;
+        return false;
+    }
+    if (e->size != f.size) {
+        *why = f.path + ": changed while being packed";
+        return false;
+    }
+    if (e->size > 0) {
+        for (auto &enc : encoders)
+            enc->Finish();
+        take();
+        for (size_t h = 1; h < tries; h++)
+            if (e->streams[h]->size() < e->streams[e->pick]->size())
+                e->pick = h;
+    }
+    if (spill_failed) {
+        *why = std::string("cannot write a temporary file: ") + strerror(errno);
+        return false;
+    }
+    e->crc = e->size > 0 ? ~crc : 0;
+    return true;
+}
+
+// The record of `f`: its header, then its smallest stream. `written` is
+// what the container holds before it.
+bool WriteRecord(const InputFile &f, const EncodedFile &e, uint64_t written, const ByteSink &put,
+                 std::string *why)
+{
+    // An empty file is stored as an empty record, as the installer expects.
+    uint64_t length = e.size > 0 ? e.streams[e.pick]->size() : 0;
+    if (written + MCF_HEADER_SIZE + length > kMaxFormatSize) {
+        *why = "the container would be larger than 4 GB";
+        return false;
+    }
+    unsigned char header[MCF_HEADER_SIZE];
+    McfWriteHeader(header, f.ansi_name, e.crc, (uint32_t)length);
+    if (!put(header, MCF_HEADER_SIZE)) {
+        *why = "cannot write the container: " + std::string(strerror(errno));
+        return false;
+    }
+    return length == 0 || e.streams[e.pick]->CopyTo(put, why);
+}
+
+} // namespace
+
 bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSink &sink,
                     std::string *why)
 {
     uint64_t written = 0;
-    auto put = [&](const unsigned char *data, size_t size) {
+    ByteSink put = [&](const unsigned char *data, size_t size) {
         written += size;
         return sink(data, size);
     };
@@ -180,81 +289,11 @@ bool WriteContainer(const std::vector<InputFile> &files, bool best, const ByteSi
     for (const InputFile &f : files)
         total += f.size;
     Progress progress(total, (unsigned)files.size());
-    // --best tries every header at once, so that each file is read once.
-    const ImplodeHeader all[] = {kDefaultHeader,    {IMPLODE_BINARY, 4}, {IMPLODE_BINARY, 5},
-                                 {IMPLODE_TEXT, 4}, {IMPLODE_TEXT, 5},   {IMPLODE_TEXT, 6}};
     const size_t tries = best ? 6 : 1;
     for (const InputFile &f : files) {
-        std::vector<std::unique_ptr<ImplodeEncoder>> encoders;
-        std::vector<std::unique_ptr<SpillBuffer>> streams;
-        for (size_t h = 0; h < tries; h++) {
-            encoders.emplace_back(new ImplodeEncoder(all[h]));
-            streams.emplace_back(new SpillBuffer);
-        }
         progress.StartFile(best ? f.name + " (--best: all 6 headers in one pass)" : f.name, f.size);
-        uint32_t crc = 0xFFFFFFFFu;
-        uint64_t size = 0;
-        bool spill_failed = false;
-        Bytes out;
-        auto take = [&]() {
-            for (size_t h = 0; h < tries; h++) {
-                out.clear();
-                encoders[h]->Take(&out);
-                if (!out.empty() && !streams[h]->Append(out.data(), out.size()))
-                    spill_failed = true;
-            }
-        };
-        bool ok = ReadPieces(
-            f.path, kImplodeMaxInput,
-            [&](const unsigned char *data, size_t n) {
-                uint32_t len = (uint32_t)n;
-                crc = UpdateCrc32((const char *)data, &len, &crc);
-                size += n;
-                for (auto &e : encoders)
-                    e->Write(data, n);
-                take();
-                progress.Update(size);
-            },
-            why);
-        if (!ok) {
-            progress.Clear();
-            *why = f.path + ": " + *why;
-            return false;
-        }
-        if (size != f.size) {
-            progress.Clear();
-            *why = f.path + ": changed while being packed";
-            return false;
-        }
-        size_t pick = 0;
-        if (size > 0) {
-            for (auto &e : encoders)
-                e->Finish();
-            take();
-            for (size_t h = 1; h < tries; h++)
-                if (streams[h]->size() < streams[pick]->size())
-                    pick = h;
-        }
-        if (spill_failed) {
-            progress.Clear();
-            *why = std::string("cannot write a temporary file: ") + strerror(errno);
-            return false;
-        }
-        // An empty file is stored as an empty record, as the installer expects.
-        uint64_t length = size > 0 ? streams[pick]->size() : 0;
-        if (written + MCF_HEADER_SIZE + length > kMaxFormatSize) {
-            progress.Clear();
-            *why = "the container would be larger than 4 GB";
-            return false;
-        }
-        unsigned char header[MCF_HEADER_SIZE];
-        McfWriteHeader(header, f.ansi_name, size > 0 ? ~crc : 0, (uint32_t)length);
-        if (!put(header, MCF_HEADER_SIZE)) {
-            progress.Clear();
-            *why = "cannot write the container: " + std::string(strerror(errno));
-            return false;
-        }
-        if (length > 0 && !streams[pick]->CopyTo(put, why)) {
+        EncodedFile e;
+        if (!EncodeFile(f, tries, &progress, &e, why) || !WriteRecord(f, e, written, put, why)) {
             progress.Clear();
             return false;
         }

@@ -149,34 +149,86 @@ ResEntry *FindOrAdd(ResNode *node, const std::u16string *name, uint32_t id, bool
     return &node->entries[at];
 }
 
+uint64_t TreeWriter::Place(Plan *p) const
+{
+    uint64_t at = 0;
+    for (const ResNode *d : p->dirs) {
+        p->dir_at.push_back(at);
+        at += 16 + 8 * (uint64_t)d->entries.size();
+    }
+    for (const ResEntry *e : p->named) {
+        p->name_at.push_back(at);
+        at += 2 + 2 * (uint64_t)e->name.size();
+    }
+    at = AlignUp(at, 4);
+    for (size_t i = 0; i < p->leaves.size(); i++) {
+        p->leaf_at.push_back(at);
+        at += 16;
+    }
+    p->data_at.resize(p->leaves.size());
+    for (int last = 0; last < 2; last++)
+        for (size_t i = 0; i < p->leaves.size(); i++)
+            if (p->leaves[i]->replaced == (last == 1)) {
+                at = AlignUp(at, 8);
+                p->data_at[i] = at;
+                at += LeafSize(p->leaves[i]);
+            }
+    return at;
+}
+
+void TreeWriter::PutEntry(const ResEntry &e, size_t eo, Plan *p)
+{
+    if (e.named) {
+        size_t s = (size_t)p->name_at[p->next_name++];
+        PutLe32(&out[eo], 0x80000000u | (uint32_t)s);
+        PutLe16(&out[s], (uint32_t)e.name.size());
+        for (size_t c = 0; c < e.name.size(); c++)
+            PutLe16(&out[s + 2 + 2 * c], e.name[c]);
+    } else {
+        PutLe32(&out[eo], e.id);
+    }
+    if (e.dir) {
+        PutLe32(&out[eo + 4], 0x80000000u | (uint32_t)p->dir_at[p->next_dir++]);
+        return;
+    }
+    size_t l = (size_t)p->leaf_at[p->next_leaf];
+    size_t data = (size_t)p->data_at[p->next_leaf];
+    p->next_leaf++;
+    PutLe32(&out[eo + 4], (uint32_t)l);
+    PutLe32(&out[l], rva + (uint32_t)data);
+    PutLe32(&out[l + 4], (uint32_t)LeafSize(&e));
+    PutLe32(&out[l + 8], e.codepage);
+    PutLe32(&out[l + 12], e.reserved);
+    if (!e.data.empty() && !(hole && e.replaced))
+        memcpy(&out[data], e.data.data(), e.data.size());
+}
+
+bool TreeWriter::PutDir(size_t i, Plan *p, std::string *why)
+{
+    const ResNode *d = p->dirs[i];
+    size_t o = (size_t)p->dir_at[i];
+    uint32_t named = 0;
+    for (const ResEntry &e : d->entries)
+        named += e.named;
+    if (named > 0xFFFF || d->entries.size() - named > 0xFFFF) {
+        *why = "too many resources in one directory";
+        return false;
+    }
+    PutLe32(&out[o], d->characteristics);
+    PutLe32(&out[o + 4], d->timestamp);
+    PutLe32(&out[o + 8], d->version);
+    PutLe16(&out[o + 12], named);
+    PutLe16(&out[o + 14], (uint32_t)(d->entries.size() - named));
+    for (size_t k = 0; k < d->entries.size(); k++)
+        PutEntry(d->entries[k], o + 16 + k * 8, p);
+    return true;
+}
+
 bool TreeWriter::Write(const ResNode &root, std::string *why)
 {
     Plan p;
     Collect(&root, &p);
-    // Offsets of every part.
-    std::vector<uint64_t> dir_at, name_at, leaf_at, data_at;
-    uint64_t at = 0;
-    for (const ResNode *d : p.dirs) {
-        dir_at.push_back(at);
-        at += 16 + 8 * (uint64_t)d->entries.size();
-    }
-    for (const ResEntry *e : p.named) {
-        name_at.push_back(at);
-        at += 2 + 2 * (uint64_t)e->name.size();
-    }
-    at = AlignUp(at, 4);
-    for (size_t i = 0; i < p.leaves.size(); i++) {
-        leaf_at.push_back(at);
-        at += 16;
-    }
-    data_at.resize(p.leaves.size());
-    for (int last = 0; last < 2; last++)
-        for (size_t i = 0; i < p.leaves.size(); i++)
-            if (p.leaves[i]->replaced == (last == 1)) {
-                at = AlignUp(at, 8);
-                data_at[i] = at;
-                at += LeafSize(p.leaves[i]);
-            }
+    uint64_t at = Place(&p);
     if (at + rva > 0xFFFFFFFFu) {
         *why = "the resources would pass 4 GB";
         return false;
@@ -193,50 +245,8 @@ bool TreeWriter::Write(const ResNode &root, std::string *why)
         at -= hole_size; // the replaced leaf is laid out last
     }
     out.assign((size_t)at, 0);
-
-    size_t next_dir = 1, next_name = 0, next_leaf = 0;
-    for (size_t i = 0; i < p.dirs.size(); i++) {
-        const ResNode *d = p.dirs[i];
-        size_t o = (size_t)dir_at[i];
-        uint32_t named = 0;
-        for (const ResEntry &e : d->entries)
-            named += e.named;
-        if (named > 0xFFFF || d->entries.size() - named > 0xFFFF) {
-            *why = "too many resources in one directory";
+    for (size_t i = 0; i < p.dirs.size(); i++)
+        if (!PutDir(i, &p, why))
             return false;
-        }
-        PutLe32(&out[o], d->characteristics);
-        PutLe32(&out[o + 4], d->timestamp);
-        PutLe32(&out[o + 8], d->version);
-        PutLe16(&out[o + 12], named);
-        PutLe16(&out[o + 14], (uint32_t)(d->entries.size() - named));
-        for (size_t k = 0; k < d->entries.size(); k++) {
-            const ResEntry &e = d->entries[k];
-            size_t eo = o + 16 + k * 8;
-            if (e.named) {
-                size_t s = (size_t)name_at[next_name++];
-                PutLe32(&out[eo], 0x80000000u | (uint32_t)s);
-                PutLe16(&out[s], (uint32_t)e.name.size());
-                for (size_t c = 0; c < e.name.size(); c++)
-                    PutLe16(&out[s + 2 + 2 * c], e.name[c]);
-            } else {
-                PutLe32(&out[eo], e.id);
-            }
-            if (e.dir) {
-                PutLe32(&out[eo + 4], 0x80000000u | (uint32_t)dir_at[next_dir++]);
-            } else {
-                size_t l = (size_t)leaf_at[next_leaf];
-                size_t data = (size_t)data_at[next_leaf];
-                next_leaf++;
-                PutLe32(&out[eo + 4], (uint32_t)l);
-                PutLe32(&out[l], rva + (uint32_t)data);
-                PutLe32(&out[l + 4], (uint32_t)LeafSize(&e));
-                PutLe32(&out[l + 8], e.codepage);
-                PutLe32(&out[l + 12], e.reserved);
-                if (!e.data.empty() && !(hole && e.replaced))
-                    memcpy(&out[data], e.data.data(), e.data.size());
-            }
-        }
-    }
     return true;
 }

@@ -63,6 +63,8 @@ struct TreeWriter {
     struct Plan {
         std::vector<const ResNode *> dirs; // breadth first
         std::vector<const ResEntry *> named, leaves;
+        std::vector<uint64_t> dir_at, name_at, leaf_at, data_at; // where each goes
+        size_t next_dir = 1, next_name = 0, next_leaf = 0;       // as they are written
     };
 
     static void Collect(const ResNode *root, Plan *p)
@@ -81,4 +83,11 @@ struct TreeWriter {
 
     // Lays the tree out in `out`; false with *why when it cannot be.
     bool Write(const ResNode &root, std::string *why);
+
+    // Places every part of the plan; the tree's size.
+    uint64_t Place(Plan *p) const;
+    // Writes directory i of the plan with its entries; false with *why.
+    bool PutDir(size_t i, Plan *p, std::string *why);
+    // Writes the entry at offset eo, with its name and its leaf or subdirectory.
+    void PutEntry(const ResEntry &e, size_t eo, Plan *p);
 };

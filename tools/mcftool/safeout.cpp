@@ -92,6 +92,58 @@ std::string Error(const std::string &what, const std::string &path, int err)
     return what + " " + path + ": " + strerror(err);
 }
 
+// Creates `temp` (never an existing name) and marks its slot live; -1 with
+// errno set. A signal between creating the file and marking it live would
+// leave it behind: the signals are held back until both are done.
+int CreateLive(const std::string &temp, int slot)
+{
+    sigset_t block, before;
+    sigemptyset(&block);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&block, sig);
+    sigprocmask(SIG_BLOCK, &block, &before);
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int err = errno;
+    if (fd >= 0) {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        g_live[slot] = 1;
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    errno = err;
+    return fd;
+}
+
+// Puts the complete `temp` at `target`; empty, or why not. Without `force`
+// the target must not be replaced even if it appears now: a hard link fails
+// on an existing name, where rename would not.
+std::string Publish(const std::string &temp, const std::string &target, bool force)
+{
+    if (force)
+        return rename(temp.c_str(), target.c_str()) == 0 ? std::string()
+                                                         : Error("cannot write", target, errno);
+    if (link(temp.c_str(), target.c_str()) == 0) {
+        unlink(temp.c_str());
+        return std::string();
+    }
+    if (errno == EEXIST)
+        return target + " already exists; use -f to replace it";
+    // File systems without hard links: the check before must do.
+    if (rename(temp.c_str(), target.c_str()) != 0)
+        return Error("cannot write", target, errno);
+    return std::string();
+}
+
+// Makes a rename into `folder` durable; a folder that cannot be synced
+// (some network file systems) still holds the complete file.
+void SyncFolder(const std::string &folder)
+{
+    int dir = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+}
+
 } // namespace
 
 std::string OutputTargetProblem(const std::string &target, bool force)
@@ -144,20 +196,8 @@ bool SafeOutputFile::Open(const std::string &target, bool force, std::string *wh
             *why = "cannot write " + target + ": too many outputs open";
             return false;
         }
-        // A signal between creating the file and marking it live would leave
-        // it behind: hold the signals back until both are done.
-        sigset_t block, before;
-        sigemptyset(&block);
-        for (int sig : {SIGINT, SIGTERM, SIGHUP})
-            sigaddset(&block, sig);
-        sigprocmask(SIG_BLOCK, &block, &before);
-        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int fd = CreateLive(temp, slot);
         int err = errno;
-        if (fd >= 0) {
-            std::atomic_signal_fence(std::memory_order_seq_cst);
-            g_live[slot] = 1;
-        }
-        sigprocmask(SIG_SETMASK, &before, nullptr);
         if (fd < 0) {
             ReleaseSlot(slot);
             if (err == EEXIST)
@@ -240,47 +280,17 @@ bool SafeOutputFile::Commit(std::string *why)
     }
     // The target may have appeared or changed while we wrote.
     std::string problem = OutputTargetProblem(target_, force_);
+    if (problem.empty())
+        problem = Publish(temp_, target_, force_);
     if (!problem.empty()) {
         *why = problem;
         Abort();
         return false;
     }
-    if (force_) {
-        if (rename(temp_.c_str(), target_.c_str()) != 0) {
-            *why = Error("cannot write", target_, errno);
-            Abort();
-            return false;
-        }
-    } else {
-        // Without -f the target must not be replaced even if it appears
-        // now: a hard link fails on an existing name, where rename would not.
-        if (link(temp_.c_str(), target_.c_str()) != 0) {
-            int e = errno;
-            if (e == EEXIST) {
-                *why = target_ + " already exists; use -f to replace it";
-                Abort();
-                return false;
-            }
-            // File systems without hard links: the check above must do.
-            if (rename(temp_.c_str(), target_.c_str()) != 0) {
-                *why = Error("cannot write", target_, errno);
-                Abort();
-                return false;
-            }
-        } else {
-            unlink(temp_.c_str());
-        }
-    }
     ReleaseSlot(slot_);
     slot_ = -1;
     temp_.clear();
-    // Make the rename itself durable; a folder that cannot be synced
-    // (some network file systems) still holds the complete file.
-    int dir = open(FolderOf(target_).c_str(), O_RDONLY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
+    SyncFolder(FolderOf(target_));
     return true;
 }
 
