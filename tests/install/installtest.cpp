@@ -169,29 +169,6 @@ std::string ScratchDir(const std::string &name)
     return dir + "\\";
 }
 
-bool ReadBytes(const std::string &path, std::string *data)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    data->clear();
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        data->append(buffer, n);
-    fclose(f);
-    return true;
-}
-
-bool WriteBytes(const std::string &path, const std::string &data)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
-    return fclose(f) == 0 && ok;
-}
-
 bool Exists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

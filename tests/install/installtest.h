@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include "files.h"
 #include "setup.h"
 #include "wintest.h"
 #include <shlobj.h>
@@ -60,8 +61,6 @@ void WatchProgress(HWND dialog, ProgressLog *log);
 
 // A fresh, empty C:\itest\<name>\ (with the trailing backslash).
 std::string ScratchDir(const std::string &name);
-bool ReadBytes(const std::string &path, std::string *data);
-bool WriteBytes(const std::string &path, const std::string &data);
 bool Exists(const std::string &path);
 FILETIME LastWriteTime(const std::string &path);
 std::string OwnPath();
