@@ -3,7 +3,8 @@
 #include <stddef.h>
 
 // Longest application directory we accept: leaves room for the trailing
-// backslash, "Data", "Korvu.ini" and the payload's file names in 260 bytes.
+// backslash, "Data", the configuration file (KORVU_INI) and the payload's
+// file names in 260 bytes.
 #define MAX_APP_PATH_CHARS 240
 
 // The longest application directory (without its trailing backslash) for a
